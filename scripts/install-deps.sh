@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, when they are missing.
+# Runs apt-get as root (or through sudo when available); does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+    cmake g++ ninja-build pkgconf make
+    libgtest-dev libbenchmark-dev
+    libcli11-dev nlohmann-json3-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    apt=(apt-get)
+elif command -v sudo >/dev/null 2>&1; then
+    apt=(sudo apt-get)
+else
+    echo "These Debian packages are missing and I am not root: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

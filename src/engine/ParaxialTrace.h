@@ -1,0 +1,63 @@
+// The paraxial (first-order) trace: focal length, back focal distance, entrance pupil and the heights
+// and reduced angles of the paraxial marginal ray at every face.
+//
+// Conventions: reduced angle alpha = index x angle, positive for a converging ray; heights in mm;
+// indices and distances signed by the running mirror sign, so the same formulas hold after mirrors.
+// The trace always uses the d line. Intermediate sums are in extended precision.
+#pragma once
+
+#include "model/Lens.h"
+
+#include <vector>
+
+namespace vitrimo {
+
+class ParaxialTrace {
+public:
+    // Traces the marginal ray through the lens's arrays (which must be built) for faces 0 ... n.
+    //  - Object at infinity: the ray enters parallel at height 1; f = 1/alpha_n, and the back focal
+    //    distance is where the ray crosses the axis behind the last face. Both go into the lens.
+    //  - When the last distance is 0 or the data was modified, the last distance is set to the paraxial
+    //    focus (array and cell text, 6 decimals), so the image plane follows the focus while editing.
+    //  - A negative f with a real focus (BFD >= 0) is stored as -f; a negative f with a virtual focus
+    //    means no real image.
+    //  - Object at a limited distance (object row not "Air"): the ray leaves the axial object point
+    //    towards height 1 in the entrance pupil; the back distance becomes the image distance; f stays
+    //    the one for an object at infinity.
+    // An afocal system, a zero index or a stop imaged to infinity give "no image", never NaN or infinity.
+    void Run(Lens& lens);
+
+    // The distance from face 1 (from the object plane when the object row has a positive distance) to
+    // the paraxial entrance pupil, the image of the stop seen from the object side; positive when the
+    // pupil lies after face 1. Without a stop (stopSurface < 1): the object row's distance when positive,
+    // else 0. Infinite when the stop is imaged to infinity.
+    static double EntrancePupilDistance(const Lens& lens, int stopSurface);
+
+    bool ImageValid() const { return imageValid_; }
+    // Parallel light leaves parallel: there is no finite focal length.
+    bool Afocal() const { return afocal_; }
+    // The signed focal length 1/alpha_n, before the sign rule (the lens holds the one shown).
+    double RawFocalLength() const { return rawFocalLength_; }
+    // 1/alpha_0 for an object at a limited distance: minus the entrance pupil distance.
+    double InverseStartAngle() const { return inverseStartAngle_; }
+    int SurfaceCount() const { return surfaceCount_; }
+
+    // Per face i = 0 ... n, from the last run.
+    const std::vector<double>& Angles() const { return alpha_; }             // alpha_i after face i
+    const std::vector<double>& Heights() const { return height_; }           // h_i, the height at face i+1
+    const std::vector<double>& ReducedDistances() const { return reduced_; } // e_i = d_i / n_i
+    const std::vector<double>& Powers() const { return power_; }             // phi_i
+
+private:
+    // Runs the marginal ray from (alpha_0, h_0) through faces 1 ... n.
+    void TraceMarginal(const SurfaceArrays& arrays, long double alpha0, long double height0);
+
+    std::vector<double> alpha_, height_, reduced_, power_;
+    int surfaceCount_ = 0;
+    bool imageValid_ = false;
+    bool afocal_ = false;
+    double rawFocalLength_ = 0;
+    double inverseStartAngle_ = 0;
+};
+
+} // namespace vitrimo

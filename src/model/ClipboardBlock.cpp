@@ -1,0 +1,73 @@
+#include "model/ClipboardBlock.h"
+
+#include <vector>
+
+namespace vitrimo {
+namespace {
+
+std::vector<std::string_view> BlockLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+} // namespace
+
+std::string CopyBlock(const LensTable& table, CellRange range) {
+    std::string text;
+    for (int row = range.top; row <= range.bottom; ++row) {
+        for (int column = range.left; column <= range.right; ++column) {
+            if (column > range.left) text += '\t';
+            text += table.Cell(column, row);
+        }
+        text += '\r';
+    }
+    return text;
+}
+
+std::string CutBlock(LensTable& table, CellRange range) {
+    std::string text = CopyBlock(table, range);
+    for (int row = range.top; row <= range.bottom; ++row)
+        for (int column = range.left; column <= range.right; ++column) table.SetCell(column, row, "");
+    return text;
+}
+
+std::string PasteBlock(LensTable& table, int column, int row, std::string_view text) {
+    std::string previous;
+    if (text.find_first_of("\r\n") == std::string_view::npos) {
+        previous = table.Cell(column, row) + "\r";
+        table.SetCell(column, row, std::string(text));
+        return previous;
+    }
+    int r = row;
+    for (std::string_view line : BlockLines(text)) {
+        if (r >= table.RowCount()) break;
+        int c = column;
+        bool first = true;
+        for (;;) {
+            const auto tab = line.find('\t');
+            const std::string_view field = line.substr(0, tab);
+            if (table.Contains(c, r)) {
+                if (!first) previous += '\t';
+                previous += table.Cell(c, r);
+                table.SetCell(c, r, std::string(field));
+                first = false;
+            }
+            if (tab == std::string_view::npos) break;
+            line.remove_prefix(tab + 1);
+            ++c;
+        }
+        previous += '\r';
+        ++r;
+    }
+    return previous;
+}
+
+} // namespace vitrimo

@@ -1,0 +1,220 @@
+#include "model/LensFile.h"
+
+#include "model/Colour.h"
+#include "model/FileIo.h"
+#include "model/NumberFormat.h"
+
+#include <algorithm>
+
+namespace vitrimo {
+namespace {
+
+// Limits far beyond any lens, so that a wrong file cannot make the table absurdly large.
+constexpr std::size_t kMaxColumns = 400;
+constexpr int kMaxRows = 10000;
+// Lines with fewer tabs than this are memo text.
+constexpr std::size_t kDataLineTabs = 5;
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// Fields 0 ... t-1 are the texts up to each tab; field t is the rest of the line, tabs included.
+// A line with fewer tabs gives fewer fields, the last one running to the end of the line.
+std::vector<std::string_view> SplitFields(std::string_view line, std::size_t t) {
+    std::vector<std::string_view> fields;
+    while (fields.size() < t) {
+        const auto tab = line.find('\t');
+        if (tab == std::string_view::npos) break;
+        fields.push_back(line.substr(0, tab));
+        line.remove_prefix(tab + 1);
+    }
+    fields.push_back(line);
+    return fields;
+}
+
+std::string WithoutLineBreaksOrTabs(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+// The value a diameter cell stands for, as CellValue would repair it, without changing the table.
+double DiameterValue(const Lens& lens, int column, int row) {
+    if (const auto value = ParseNumber(lens.Text(column, row))) return *value;
+    if (lens.Columns().Name(column) == col::Diameter)
+        return ParseNumber(lens.Text(col::EffectiveDiameter, row)).value_or(0);
+    return 0;
+}
+
+std::string CellForFile(const Lens& lens, int column, int row) {
+    const std::string& name = lens.Columns().Name(column);
+    const std::string& text = lens.Text(column, row);
+    if (name == col::RFix || name == col::LFix) {
+        if (text.empty()) return text;
+        return text == "x" ? "1" : WithoutLineBreaksOrTabs("No" + text);
+    }
+    if (lens.RadiusMode() &&
+        std::find(col::Diameters.begin(), col::Diameters.end(), name) != col::Diameters.end())
+        return FormatFixed(DiameterValue(lens, column, row) * 2, 4);
+    return WithoutLineBreaksOrTabs(text);
+}
+
+std::string FixCellFromFile(std::string_view text) {
+    if (text == "1") return "x";
+    if (text.starts_with("No")) return std::string(text.substr(2));
+    return {};
+}
+
+LensFileResult Failure(std::string message) {
+    return LensFileResult{std::move(message), {}};
+}
+
+} // namespace
+
+std::string LensFileText(const Lens& lens) {
+    const ColumnMap& columns = lens.Columns();
+    const int count = columns.Count();
+    std::string out;
+    for (int c = 0; c < count; ++c) {
+        out += columns.Name(c);
+        out += c + 1 < count ? "\t" : "\r\n";
+    }
+    for (int row = 1; row < lens.RowCount(); ++row) {
+        for (int c = 0; c < count; ++c) {
+            out += CellForFile(lens, c, row);
+            out += c + 1 < count ? "\t" : "\r\n";
+        }
+    }
+    const WavelengthList& wavelengths = lens.Wavelengths();
+    if (wavelengths.NonDefaultColours()) {
+        out += "Color";
+        out.append(static_cast<std::size_t>(lens.FirstIndexColumn()), '\t');
+        for (const auto& w : wavelengths.Items()) out += ColourToText(w.colour) + "\t";
+        out += "\t\r\n";
+    }
+    // The memo ends with one line end. A memo line with enough tabs to pass for a table row would be
+    // read back as a face, so its tabs are written as spaces.
+    if (!lens.Memo().empty()) {
+        for (std::string_view rest = lens.Memo();;) {
+            const auto end = rest.find('\n');
+            std::string line(rest.substr(0, end));
+            std::erase(line, '\r');
+            if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) >= kDataLineTabs)
+                std::replace(line.begin(), line.end(), '\t', ' ');
+            out += line + "\r\n";
+            if (end == std::string_view::npos) break;
+            rest.remove_prefix(end + 1);
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> WriteLensFile(Lens& lens, const std::string& path) {
+    if (auto error = WriteFileAtomically(path, LensFileText(lens))) return error;
+    lens.SetDataModified(false);
+    return std::nullopt;
+}
+
+LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return Failure("it holds binary data, not text");
+    const auto lines = SplitLines(text);
+    if (lines.empty()) return Failure("it is empty");
+
+    const auto titles = SplitFields(lines[0], std::string_view::npos);
+    if (titles.size() > kMaxColumns) return Failure("its first line names too many columns");
+    for (auto required : {col::R, col::Distance, col::Nd}) {
+        if (std::find(titles.begin(), titles.end(), required) == titles.end())
+            return Failure("it is not a lens data file (the first line has no column \"" +
+                           std::string(required) + "\")");
+    }
+    const std::size_t t = titles.size() - 1;
+
+    LensFileResult result;
+    Lens fresh = lens;
+    fresh.ResetTable();
+
+    // Titles such as "532nm" bring their wavelength columns; then every title finds its column by name.
+    for (auto title : titles) {
+        if (fresh.Column(title) < 0 && title.size() > 2 && title.ends_with("nm"))
+            fresh.InsertWavelengthColumn(title);
+    }
+    LensTable& table = fresh.MutableTable();
+    std::vector<int> columnOf;
+    for (auto title : titles) {
+        int column = fresh.Column(title);
+        if (column < 0) {
+            column = table.ColumnCount();
+            table.SetColumnCount(column + 1);
+            table.SetCell(column, 0, std::string(title));
+            result.unknownColumns.emplace_back(title);
+        }
+        columnOf.push_back(column);
+    }
+
+    const int firstIndex = fresh.FirstIndexColumn();
+    const int remarks = fresh.Column(col::Remarks);
+    const int rFix = fresh.Column(col::RFix), lFix = fresh.Column(col::LFix);
+    std::string memo;
+    bool memoStarted = false;
+    int row = 0;
+    for (std::size_t l = 1; l < lines.size(); ++l) {
+        const std::string_view line = lines[l];
+        if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) < kDataLineTabs) {
+            if (memoStarted) memo += '\n';
+            memo += line;
+            memoStarted = true;
+            continue;
+        }
+        ++row;
+        if (row > kMaxRows) return Failure("it has more than " + std::to_string(kMaxRows) + " rows");
+        if (row > 1) table.SetRowCount(row + 1);
+
+        const auto fields = SplitFields(line, t);
+        const bool colourLine = fields.front() == "Color";
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const int column = columnOf[k];
+            if (!colourLine) {
+                table.SetCell(column, row, std::string(fields[k]));
+            } else if (k > 0 && column >= firstIndex && column < remarks) {
+                // A colour that cannot be read keeps the colour the wavelength has.
+                if (const auto colour = ParseColour(fields[k]))
+                    fresh.Wavelengths().SetColour(column - firstIndex, *colour);
+            }
+        }
+        if (colourLine) {
+            fresh.Wavelengths().SetNonDefaultColours(true);
+            --row;
+            table.SetRowCount(std::max(row + 1, 2));
+            continue;
+        }
+        table.SetCell(rFix, row, FixCellFromFile(table.Cell(rFix, row)));
+        table.SetCell(lFix, row, FixCellFromFile(table.Cell(lFix, row)));
+    }
+
+    fresh.SetMemo(std::move(memo));
+    if (fresh.RadiusMode()) fresh.ConvertDiameterCells(true);
+    fresh.SetDataModified(false);
+    fresh.SetArraysCurrent(false);
+    lens = std::move(fresh);
+    return result;
+}
+
+LensFileResult ReadLensFile(Lens& lens, const std::string& path) {
+    std::string text;
+    if (auto error = ReadWholeFile(path, text, 16u << 20)) return Failure(*error);
+    LensFileResult result = ParseLensFileText(lens, text);
+    if (!result.Ok()) result.error = "\"" + path + "\" cannot be read: " + result.error;
+    return result;
+}
+
+} // namespace vitrimo
