@@ -77,6 +77,10 @@ public:
     const std::string& Memo() const { return memo_; }
     void SetMemo(std::string memo) { memo_ = std::move(memo); }
 
+    // ---- The file the prescription was last opened from or saved to; empty for a new one ----
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(std::string name) { fileName_ = std::move(name); }
+
     // ---- Radius display: the three diameter columns show radii ----
     bool RadiusMode() const { return radiusMode_; }
     // Switches the display, halving or doubling every non-empty diameter cell (4 decimals).
@@ -143,6 +147,7 @@ private:
     WavelengthList wavelengths_;
     SurfaceArrays arrays_;
     std::string memo_;
+    std::string fileName_;
     std::vector<ShiftTiltGroup> shiftTiltGroups_;
     bool radiusMode_ = false;
     bool dataModified_ = false;

@@ -1,4 +1,5 @@
 #include "model/IniFile.h"
+#include "model/Workspace.h"
 
 #include "support/TestUtil.h"
 
@@ -74,6 +75,16 @@ TEST(IniFile, FilesOnDisk) {
     const IniFile binary = IniFile::Load(dir.File("binary.ini"), &error);
     EXPECT_NE(error.find("binary"), std::string::npos);
     EXPECT_EQ(binary.ReadInteger("Main", "Left", 9), 9);
+}
+
+TEST(Workspace, FilesLiveInTheStartFolder) {
+    const Workspace w = Workspace::At("/home/me/optics/");
+    EXPECT_EQ(w.startDir, "/home/me/optics");
+    EXPECT_EQ(w.dataDir, "/home/me/optics/Lens");
+    EXPECT_EQ(w.LastDataFile(), "/home/me/optics/lensdata.ldt");
+    EXPECT_EQ(w.SnapshotFile(), "/home/me/optics/oldData.ldt");
+    EXPECT_EQ(w.hoyaFile, "Hoya.txt");
+    EXPECT_EQ(Workspace::At("/").startDir, "/");
 }
 
 } // namespace
