@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-SAMPLE ?= data/Lens/double-gauss.ldt
+RUN_DIR ?= $(BUILD_DIR)/run
 
 .PHONY: all deps configure build run test bench format clean
 
@@ -19,8 +19,17 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The program starts in $(RUN_DIR), which holds the sample lenses and the last data between runs.
+# Without a display it runs on a virtual one (Xvfb), which is only good for checking that it starts.
 run: build
-	@for f in data/Lens/*.ldt; do echo "== $$f"; $(BUILD_DIR)/vitrimo-cli info "$$f"; done
+	@scripts/install-deps.sh run
+	@scripts/prepare-run-folder.sh $(RUN_DIR)
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+		cd $(RUN_DIR) && $(abspath $(BUILD_DIR))/vitrimo; \
+	else \
+		echo "No display: starting Vitrimo on a virtual display (xvfb-run). Stop it with Ctrl+C."; \
+		cd $(RUN_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" $(abspath $(BUILD_DIR))/vitrimo; \
+	fi
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

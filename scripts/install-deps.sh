@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when they are missing.
-# Runs apt-get as root (or through sudo when available); does nothing when everything is present.
+# Installs the Debian packages that are missing, as root (or through sudo when available).
+#   install-deps.sh         what building and testing need
+#   install-deps.sh run     that, and what starting the desktop program needs (Japanese font, Xvfb)
 set -euo pipefail
 
 packages=(
-    cmake g++ ninja-build pkgconf make
-    libgtest-dev libbenchmark-dev
-    libcli11-dev nlohmann-json3-dev
+    cmake g++ ninja-build pkgconf make python3
+    libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
 )
+if [ "${1:-}" = run ]; then
+    packages+=(fonts-ipafont-gothic xvfb xauth)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

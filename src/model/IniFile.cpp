@@ -53,7 +53,7 @@ IniFile IniFile::FromText(std::string_view text) {
 IniFile IniFile::Load(const std::string& path, std::string* error) {
     std::string text;
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return IniFile{};
+    if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return IniFile{};
     if (auto message = ReadWholeFile(path, text, 4u << 20)) {
         if (error) *error = *message;
         return IniFile{};

@@ -1,0 +1,22 @@
+// The desktop program: the main window over the lens prescription in the current folder.
+#include "model/Workspace.h"
+#include "ui/ProgramPaths.h"
+#include "ui/QtHost.h"
+#include "ui/TFLensdata.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vitrimo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vitrimo"));
+
+    vitrimo::QtHost host(vitrimo::ProgramDataDirectory() + "/help");
+    vitrimo::MainWindowSetup setup{vitrimo::Workspace::FromCurrentDirectory(), vitrimo::SettingsPath(),
+                                   vitrimo::FallbackSettingsPath()};
+    vitrimo::TFLensdata window(host, std::move(setup));
+    host.SetParent(&window);
+    host.focusCell = [&window](int column, int row) { window.SetCurrentCell(column, row); };
+    window.show();
+    return QApplication::exec();
+}

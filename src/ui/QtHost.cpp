@@ -1,0 +1,123 @@
+#include "ui/QtHost.h"
+
+#include "ui/Locale.h"
+#include "ui/TAboutBox.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QUrl>
+
+namespace vitrimo {
+
+QString QtFilter(const FileFilter& filter) {
+    const QStringList parts = filter.text.split('|');
+    QStringList filters;
+    for (int k = 0; k + 1 < parts.size(); k += 2) {
+        QString pattern = parts[k + 1];
+        if (pattern == "*.*") pattern = "*";
+        filters << parts[k] + " (" + pattern.replace(';', ' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+QString ScreenText(const Wording& wording) {
+    return Tr(wording).replace("\r\n", "\n");
+}
+
+QtHost::QtHost(QString helpDirectory) : helpDirectory_(std::move(helpDirectory)) {}
+
+std::optional<std::string> QtHost::AskText(const Wording& caption, const Wording& prompt,
+                                           const std::string& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent_, ScreenText(caption), ScreenText(prompt),
+                                               QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+Button QtHost::Ask(MessageKind kind, const Wording& text, Buttons buttons, int helpTopic) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QCoreApplication::applicationName());
+    box.setText(ScreenText(text));
+    switch (kind) {
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageKind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageKind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    const std::pair<Button, QMessageBox::StandardButton> map[] = {
+        {ButtonYes, QMessageBox::Yes},       {ButtonNo, QMessageBox::No},     {ButtonOk, QMessageBox::Ok},
+        {ButtonCancel, QMessageBox::Cancel}, {ButtonHelp, QMessageBox::Help},
+    };
+    QMessageBox::StandardButtons standard;
+    for (const auto& [ours, theirs] : map)
+        if (buttons & ours) standard |= theirs;
+    if (!standard) standard = QMessageBox::Ok;
+    box.setStandardButtons(standard);
+    for (;;) {
+        box.exec();
+        const auto clicked = box.standardButton(box.clickedButton());
+        if (clicked == QMessageBox::Help) {
+            ShowHelp(helpTopic); // the question stays open, as with any help button
+            continue;
+        }
+        for (const auto& [ours, theirs] : map)
+            if (theirs == clicked) return ours;
+        return (buttons & ButtonCancel) ? ButtonCancel : (buttons & ButtonNo) ? ButtonNo : ButtonOk;
+    }
+}
+
+bool QtHost::KeepGoing() {
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void QtHost::FocusCell(int column, int row) {
+    if (focusCell) focusCell(column, row);
+}
+
+QString QtHost::OpenFileName(const Wording& title, const QString& directory, const FileFilter& filter) {
+    return QFileDialog::getOpenFileName(parent_, Tr(title), directory, QtFilter(filter));
+}
+
+QString QtHost::SaveFileName(const Wording& title, const QString& directory, const FileFilter& filter,
+                             const QString& fileName) {
+    const QString start = fileName.isEmpty() ? directory : QFileInfo(QDir(directory), fileName).filePath();
+    return QFileDialog::getSaveFileName(parent_, Tr(title), start, QtFilter(filter));
+}
+
+std::optional<QFont> QtHost::ChooseFont(const QFont& current) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, current, parent_);
+    if (!ok) return std::nullopt;
+    return font;
+}
+
+void QtHost::ShowHelp(int topic) {
+    QUrl url = QUrl::fromLocalFile(helpDirectory_ + "/index.html");
+    if (topic > 0) url.setFragment(QStringLiteral("topic-%1").arg(topic));
+    QDesktopServices::openUrl(url);
+}
+
+void QtHost::ShowAbout() {
+    TAboutBox about(parent_);
+    about.exec();
+}
+
+} // namespace vitrimo

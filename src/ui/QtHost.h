@@ -1,0 +1,46 @@
+// The desktop program's host: message boxes, input boxes and file dialogs over a parent window.
+#pragma once
+
+#include "ui/UiHost.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+namespace vitrimo {
+
+class QtHost : public UiHost {
+public:
+    explicit QtHost(QString helpDirectory);
+
+    // The window that dialogs belong to.
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<std::string> AskText(const Wording& caption, const Wording& prompt,
+                                       const std::string& defaultText) override;
+    Button Ask(MessageKind kind, const Wording& text, Buttons buttons, int helpTopic) override;
+    bool KeepGoing() override;
+    void FocusCell(int column, int row) override;
+
+    QString OpenFileName(const Wording& title, const QString& directory, const FileFilter& filter) override;
+    QString SaveFileName(const Wording& title, const QString& directory, const FileFilter& filter,
+                         const QString& fileName) override;
+    std::optional<QFont> ChooseFont(const QFont& current) override;
+    void ShowHelp(int topic) override;
+    void ShowAbout() override;
+
+    // Called by FocusCell: the main window moves its table cursor there.
+    std::function<void(int, int)> focusCell;
+
+private:
+    QPointer<QWidget> parent_;
+    QString helpDirectory_;
+};
+
+// "Lens Data|*.ldt|All Files|*.*" as Qt writes filters: "Lens Data (*.ldt);;All Files (*)".
+QString QtFilter(const FileFilter& filter);
+
+// Message texts use CR LF line breaks; on screen a plain line break.
+QString ScreenText(const Wording& wording);
+
+} // namespace vitrimo

@@ -1,0 +1,855 @@
+#include "ui/TFLensdata.h"
+
+#include "model/FileIo.h"
+#include "model/LensFile.h"
+#include "model/NumberFormat.h"
+#include "model/TableRules.h"
+#include "model/Texts.h"
+#include "ui/LensCellDelegate.h"
+#include "ui/LensTableModel.h"
+#include "ui/Locale.h"
+#include "ui/MainWindowTexts.h"
+#include "ui/ProgramIcon.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace vitrimo {
+namespace {
+
+constexpr const char* kMain = "Main";
+
+// The written defaults of section "Main": a key whose value equals its default is deleted.
+constexpr int kDefaultLeft = 101, kDefaultTop = 110, kDefaultWidth = 738, kDefaultHeight = 433;
+constexpr const char* kDefaultFontName = "Arial";
+constexpr int kDefaultFontSize = 9;
+
+int RoundDiv(int numerator, int denominator) {
+    return static_cast<int>(std::lround(static_cast<double>(numerator) / denominator));
+}
+
+// Actions whose windows and commands are not part of the program yet: present, disabled.
+const char* const kNotYetAvailable[] = {
+    "actUndo",
+    "actCut",
+    "actCopy",
+    "actPaste",
+    "actSelectCells",
+    "actEditCell",
+    "actSumita",
+    "actOhara",
+    "actHoya",
+    "actSchott",
+    "actAir",
+    "actMirror",
+    "actStopPlane",
+    "actFocalPlane",
+    "actScreen",
+    "actShiftTilt",
+    "actReenter",
+    "actSameCurvature",
+    "actInsertWavelength",
+    "actThirdOrder",
+    "actSphLong",
+    "actSphTrans",
+    "actAstigmatism",
+    "actDistortion",
+    "actWaveLine",
+    "actWaveFace",
+    "actSpot",
+    "actCrossSection",
+    "actMtfAngle",
+    "actFocalLength",
+    "actConditionSetting",
+    "actExecute",
+    "actStop",
+    "tbSphericalCurve",
+    "tbConditionSet",
+    "tbOptimization",
+    "tbBending",
+    "actPrint",
+    "actPrintSetup",
+    "tbPrint",
+    "actSaveAsDefault",
+    "actReadDat",
+};
+
+} // namespace
+
+TFLensdata::TFLensdata(UiHost& host, MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent), host_(host), workspace_(std::move(setup.workspace)),
+      settings_(std::move(setup.settingsPath), std::move(setup.fallbackSettingsPath)) {
+    FormCreate();
+}
+
+// The lens and the engine object are members and go before the QWidget base, whose destructor still
+// closes the window and delivers events: nothing may reach them from then on.
+TFLensdata::~TFLensdata() {
+    memo_->disconnect(this);
+    table_->selectionModel()->disconnect(this);
+    table_->setModel(nullptr);
+    delete model_;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Creation, first show, closing
+
+void TFLensdata::FormCreate() {
+    setWindowIcon(ProgramIcon());
+    QFont font = this->font();
+    font.setPointSize(10);
+    setFont(font);
+
+    model_ = new LensTableModel(lens_, this);
+    table_ = new QTableView(this);
+    table_->setModel(model_);
+    table_->setItemDelegate(new LensCellDelegate(table_));
+    table_->verticalHeader()->hide();
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->setObjectName("StringGridLensDat");
+
+    valueLabel_ = new QLabel(this);
+    valueLabel_->setObjectName("valueLabel");
+    valueLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    focalTitle_ = new QLabel(this);
+    focalValue_ = new QLabel(this);
+    focalValue_->setObjectName("focalLengthValue");
+    focalValue_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    savedLabel_ = new QLabel(this);
+    savedLabel_->setStyleSheet("color: blue;");
+    memo_ = new QPlainTextEdit(this);
+    memo_->setObjectName("MemoTxt");
+    memo_->hide();
+
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(valueLabel_, 1);
+    labels->addWidget(focalTitle_);
+    labels->addWidget(focalValue_);
+    labels->addSpacing(16);
+    labels->addWidget(savedLabel_);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->addLayout(labels);
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->addWidget(table_);
+    splitter->addWidget(memo_);
+    splitter->setStretchFactor(0, 4);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    BuildMenusAndToolbar();
+
+    connect(model_, &LensTableModel::CellEdited, this, &TFLensdata::OnCellEdited);
+    connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { OnCurrentChanged(); });
+    connect(memo_, &QPlainTextEdit::textChanged, this, &TFLensdata::OnMemoChanged);
+
+    lens_.SetDataModified(false);
+    lens_.SetArraysCurrent(false);
+    ShowFocalLength(false);
+    ShowSaved(false);
+
+    // The layout follows the font: 55 x 35 font heights, unless the settings say otherwise.
+    const int h = QFontMetrics(this->font()).height();
+    resize(55 * h, 35 * h);
+    ApplyWording();
+    ApplyLayoutMetrics();
+    ReadSettings();
+    ApplyScreenLimits();
+    lens_.SetRadiusMode(Action("actRadius")->isChecked());
+    ReloadTable();
+    SetCurrentCell(lens_.Column(lens_.RowCount() >= 3 ? col::GlassName : col::EffectiveDiameter),
+                   lens_.RowCount() >= 3 ? 2 : 1);
+    UpdateCaption();
+    UpdateFaceCommands();
+}
+
+void TFLensdata::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (firstShow_) {
+        firstShow_ = false;
+        FormShow();
+    }
+}
+
+void TFLensdata::FormShow() {
+    LoadLastData();
+    model_->SetHints(Action("actShowHint")->isChecked());
+    ApplyLayoutMetrics();
+    if (newDataAtShow_) {
+        ResetTable();
+        newDataAtShow_ = false;
+    }
+    if (Action("actMemo")->isChecked()) SetMemoVisible(true);
+}
+
+void TFLensdata::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TFLensdata::FormCloseQuery() {
+    return AskSaveChanges() != SaveAnswer::Cancel;
+}
+
+void TFLensdata::LoadLastData() {
+    const std::string path = workspace_.LastDataFile();
+    // On a new machine there is no last-data file yet: start with the empty table, silently.
+    if (!QFileInfo::exists(QString::fromStdString(path))) return;
+    const LensFileResult result = ReadLensFile(lens_, path);
+    if (!result.Ok()) {
+        host_.Tell(MessageKind::Error, mainTexts::CannotRead(result.error));
+        return;
+    }
+    AfterTableReplaced();
+    ShowFocalLengthQuietly();
+}
+
+// A complete prescription shows its focal length as soon as it is loaded. Questions about missing values
+// wait for a calculating command, so this one declines them and leaves the labels hidden.
+void TFLensdata::ShowFocalLengthQuietly() {
+    class Quiet : public Host {
+        std::optional<std::string> AskText(const Wording&, const Wording&, const std::string&) override {
+            return std::nullopt;
+        }
+        Button Ask(MessageKind, const Wording&, Buttons, int) override { return ButtonCancel; }
+    } quiet;
+    const bool modified = lens_.DataModified();
+    if (EnsureArraysCurrent(lens_, paraxial_, quiet) != Readiness::Cancelled) {
+        lens_.UpdateHasDecenter();
+        ShowFocalLength(true);
+    }
+    lens_.SetDataModified(modified);
+    ReloadTable();
+    OnCurrentChanged();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Menus, toolbar, wording, layout
+
+QAction* TFLensdata::MakeAction(const QString& name, const Wording& text, const Wording* hint) {
+    auto* action = new QAction(this);
+    action->setObjectName(name);
+    actions_[name] = action;
+    actionTexts_.emplace_back(action, &text);
+    if (hint) actionHints_.emplace_back(action, hint);
+    return action;
+}
+
+QAction* TFLensdata::Action(const QString& name) const {
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TFLensdata::BuildMenusAndToolbar() {
+    using namespace mainTexts;
+    auto menu = [this](QMenu* parent, const Wording& text) {
+        QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+        menuTexts_.emplace_back(m, &text);
+        return m;
+    };
+
+    QMenu* file = menu(nullptr, MenuFile);
+    file->addAction(MakeAction("actNew", MenuNew, &HintNew));
+    file->addAction(MakeAction("actOpen", MenuOpen, &HintOpen));
+    file->addAction(MakeAction("actSave", MenuSave, &HintSave));
+    file->addAction(MakeAction("actSaveAs", MenuSaveAs));
+    file->addSeparator();
+    file->addAction(MakeAction("actPrint", MenuPrint));
+    file->addAction(MakeAction("actPrintSetup", MenuPrintSetup));
+    file->addSeparator();
+    file->addAction(MakeAction("actSaveIni", MenuSaveIni));
+    file->addSeparator();
+    file->addAction(MakeAction("actExit", MenuExit));
+
+    QMenu* edit = menu(nullptr, MenuEdit);
+    edit->addAction(MakeAction("actUndo", MenuUndo, &HintUndo));
+    edit->addSeparator();
+    edit->addAction(MakeAction("actCut", MenuCut, &HintCut));
+    edit->addAction(MakeAction("actCopy", MenuCopy, &HintCopy));
+    edit->addAction(MakeAction("actPaste", MenuPaste, &HintPaste));
+    edit->addSeparator();
+    QMenu* select = menu(edit, MenuSelectCell);
+    auto* modes = new QActionGroup(this);
+    for (auto [name, text] :
+         {std::pair{"actSelectCells", &MenuSelectCells}, std::pair{"actEditCell", &MenuEditCell}}) {
+        QAction* action = MakeAction(name, *text);
+        action->setCheckable(true);
+        modes->addAction(action);
+        select->addAction(action);
+    }
+    Action("actEditCell")->setChecked(true);
+    edit->addSeparator();
+    edit->addAction(MakeAction("actAddFace", MenuAddFace));
+    edit->addAction(MakeAction("actInsertFace", MenuInsertFace, &HintInsert));
+    edit->addAction(MakeAction("actDeleteFace", MenuDeleteFace, &HintDelete));
+    Action("actUndo")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Action("actCut")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    Action("actCopy")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Action("actPaste")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    QMenu* view = menu(nullptr, MenuView);
+    view->addAction(MakeAction("actMemo", MenuMemo, &HintMemo));
+    view->addSeparator();
+    view->addAction(MakeAction("actRadius", MenuDiameterToRadius));
+    view->addSeparator();
+    view->addAction(MakeAction("actFont", MenuFont, &HintFont));
+    view->addAction(MakeAction("actSaveAsDefault", MenuSaveAsDefault));
+    view->addAction(MakeAction("actReadDat", MenuReadDat));
+    Action("actSaveAsDefault")->setVisible(false);
+    Action("actReadDat")->setVisible(false);
+    Action("actMemo")->setCheckable(true);
+    Action("actRadius")->setCheckable(true);
+
+    QMenu* data = menu(nullptr, MenuData);
+    QMenu* glass = menu(data, MenuGlass);
+    for (auto [name, text] : {std::pair{"actSumita", &MenuSumita}, std::pair{"actOhara", &MenuOhara},
+                              std::pair{"actHoya", &MenuHoya}, std::pair{"actSchott", &MenuSchott}})
+        glass->addAction(MakeAction(name, *text));
+    glass->addSeparator();
+    glass->addAction(MakeAction("actAir", MenuAir));
+    glass->addAction(MakeAction("actMirror", MenuMirror));
+    glass->addSeparator();
+    glass->addAction(MakeAction("actStopPlane", MenuStopPlane));
+    glass->addAction(MakeAction("actFocalPlane", MenuFocalPlane));
+    glass->addAction(MakeAction("actScreen", MenuScreen));
+    data->addSeparator();
+    data->addAction(MakeAction("actShiftTilt", MenuShiftTilt));
+    data->addAction(MakeAction("actReenter", MenuReenter));
+    data->addAction(MakeAction("actSameCurvature", MenuSameCurvature));
+    data->addSeparator();
+    data->addAction(MakeAction("actInsertWavelength", MenuInsertWavelength));
+
+    QMenu* tool = menu(nullptr, MenuTool);
+    tool->addAction(MakeAction("actThirdOrder", MenuThirdOrder, &HintThirdOrder));
+    QMenu* figure = menu(tool, MenuAberFigure);
+    for (auto [name, text] :
+         {std::pair{"actSphLong", &MenuSphLong}, std::pair{"actSphTrans", &MenuSphTrans},
+          std::pair{"actAstigmatism", &MenuAstigmatism}, std::pair{"actDistortion", &MenuDistortion},
+          std::pair{"actWaveLine", &MenuWaveLine}, std::pair{"actWaveFace", &MenuWaveFace}})
+        figure->addAction(MakeAction(name, *text));
+    tool->addAction(MakeAction("actSpot", MenuSpot));
+    tool->addAction(MakeAction("actCrossSection", MenuCrossSection, &HintCrossSection));
+    tool->addAction(MakeAction("actMtfAngle", MenuMtfAngle));
+    tool->addSeparator();
+    tool->addAction(MakeAction("actFocalLength", MenuFocalLength, &HintFocalLength));
+    tool->addSeparator();
+    QMenu* optimization = menu(tool, MenuOptimization);
+    optimization->addAction(MakeAction("actConditionSetting", MenuConditionSetting));
+    optimization->addSeparator();
+    optimization->addAction(MakeAction("actExecute", MenuExecute));
+    optimization->addAction(MakeAction("actStop", MenuStop));
+
+    QMenu* help = menu(nullptr, MenuHelp);
+    help->addAction(MakeAction("actContents", MenuContents));
+    help->addAction(MakeAction("actShowHint", MenuShowHint));
+    help->addSeparator();
+    help->addAction(MakeAction("actAbout", MenuAbout));
+    Action("actShowHint")->setCheckable(true);
+    Action("actShowHint")->setChecked(true);
+
+    // Toolbar buttons that are not simply a menu item.
+    MakeAction("tbPrint", HintPrint, &HintPrint);
+    MakeAction("tbBending", HintBending, &HintBending)->setVisible(false);
+    MakeAction("tbSphericalCurve", HintSphericalCurve, &HintSphericalCurve);
+    MakeAction("tbConditionSet", HintConditionSet, &HintConditionSet);
+    MakeAction("tbOptimization", HintOptimization, &HintOptimization);
+    MakeAction("tbHelp", HintHelp, &HintHelp);
+    MakeAction("tbExit", HintExit, &HintExit);
+
+    toolbar_ = addToolBar(QStringLiteral("Tools"));
+    toolbar_->setObjectName("toolbar");
+    toolbar_->setMovable(false);
+    const std::pair<const char*, const char*> buttons[] = {
+        {"actNew", "New"},
+        {"actOpen", "Open"},
+        {"actSave", "Save"},
+        {"tbPrint", "Print"},
+        {"actUndo", "Undo"},
+        {"actCut", "Cut"},
+        {"actCopy", "Copy"},
+        {"actPaste", "Paste"},
+        {"actInsertFace", "Insert"},
+        {"actDeleteFace", "Delete"},
+        {"actMemo", "Memo"},
+        {"actFont", "Font"},
+        {"tbBending", "Bending"},
+        {"actThirdOrder", "ThirdOrder"},
+        {"tbSphericalCurve", "Aberration"},
+        {"actCrossSection", "CrossSection"},
+        {"actFocalLength", "FocalLength"},
+        {"tbConditionSet", "Condition"},
+        {"tbOptimization", "Optimization"},
+        {"tbHelp", "Help"},
+        {"tbExit", "Exit"},
+    };
+    for (const auto& [name, icon] : buttons) {
+        QAction* action = Action(name);
+        action->setIcon(ToolIcon(icon));
+        toolbar_->addAction(action);
+    }
+
+    for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
+
+    connect(Action("actNew"), &QAction::triggered, this, &TFLensdata::FileNew);
+    connect(Action("actOpen"), &QAction::triggered, this, &TFLensdata::FileOpen);
+    connect(Action("actSave"), &QAction::triggered, this, &TFLensdata::FileSave);
+    connect(Action("actSaveAs"), &QAction::triggered, this, [this] { FileSaveAs(); });
+    connect(Action("actSaveIni"), &QAction::triggered, this, &TFLensdata::Inifile1Click);
+    connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("tbExit"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("actAddFace"), &QAction::triggered, this, &TFLensdata::AddFace);
+    connect(Action("actInsertFace"), &QAction::triggered, this, &TFLensdata::InsertFace);
+    connect(Action("actDeleteFace"), &QAction::triggered, this, &TFLensdata::DeleteFace);
+    connect(Action("actMemo"), &QAction::toggled, this, &TFLensdata::SetMemoVisible);
+    connect(Action("actRadius"), &QAction::toggled, this, &TFLensdata::SetRadiusDisplay);
+    connect(Action("actFont"), &QAction::triggered, this, &TFLensdata::ChooseFont);
+    connect(Action("actContents"), &QAction::triggered, this, [this] { host_.ShowHelp(0); });
+    connect(Action("tbHelp"), &QAction::triggered, this, [this] { host_.ShowHelp(0); });
+    connect(Action("actShowHint"), &QAction::triggered, this, &TFLensdata::Hint1Click);
+    connect(Action("actAbout"), &QAction::triggered, this, [this] { host_.ShowAbout(); });
+}
+
+void TFLensdata::ApplyWording() {
+    for (const auto& [menu, text] : menuTexts_) menu->setTitle(Tr(*text));
+    for (const auto& [action, text] : actionTexts_) action->setText(Tr(*text));
+    for (const auto& [action, hint] : actionHints_) action->setToolTip(Tr(*hint));
+    Action("actRadius")
+        ->setText(Tr(lens_.RadiusMode() ? mainTexts::MenuRadiusToDiameter : mainTexts::MenuDiameterToRadius));
+    focalTitle_->setText(Tr(mainTexts::FocalLengthLabel));
+    savedLabel_->setText(Tr(mainTexts::SavedLabel));
+    model_->headerDataChanged(Qt::Horizontal, 0, std::max(model_->columnCount() - 1, 0));
+}
+
+void TFLensdata::ApplyLayoutMetrics() {
+    const int h = std::max(QFontMetrics(font()).height(), 1);
+    table_->setFont(font());
+    table_->horizontalHeader()->setFont(font());
+    table_->verticalHeader()->setDefaultSectionSize(RoundDiv(4 * h, 3));
+    table_->horizontalHeader()->setDefaultSectionSize(RoundDiv(14 * h, 3));
+    const std::pair<std::string_view, int> widths[] = {
+        {col::No, 2 * h * 3},    {col::GlassName, 18 * h},
+        {col::Diameter, 18 * h}, {col::HideDiameter, 18 * h},
+        {col::R, 20 * h},        {col::EffectiveDiameter, 20 * h},
+        {col::Distance, 20 * h}, {col::RFix, 5 * h},
+        {col::LFix, 5 * h},      {col::Dx, 16 * h},
+        {col::Y, 16 * h},        {col::Dy, 16 * h},
+        {col::Z, 16 * h},        {col::Dz, 16 * h},
+        {col::DTheta, 16 * h},   {col::DPhi, 16 * h},
+        {col::A4, 16 * h},       {col::A6, 16 * h},
+        {col::A8, 16 * h},       {col::A10, 16 * h},
+        {col::A12, 16 * h},      {col::A14, 16 * h},
+        {col::Remarks, 40 * h},
+    };
+    for (int c = 0; c < model_->columnCount(); ++c) table_->setColumnWidth(c, RoundDiv(14 * h, 3));
+    for (const auto& [name, thirds] : widths) {
+        const int column = lens_.Column(name);
+        if (column >= 0) table_->setColumnWidth(column, RoundDiv(thirds, 3));
+    }
+}
+
+void TFLensdata::ReadSettings() {
+    const IniFile ini = settings_.Load(host_);
+    workspace_.dataDir = ini.ReadString(kMain, "Default Dir", workspace_.dataDir);
+    Action("actMemo")->setChecked(ini.ReadBool(kMain, "MemoTxt.Visible", false));
+    Action("actShowHint")->setChecked(ini.ReadBool(kMain, "Hint1.Checked", true));
+    const QRect frame = geometry();
+    const int left = static_cast<int>(ini.ReadInteger(kMain, "Left", frame.left()));
+    const int top = static_cast<int>(ini.ReadInteger(kMain, "Top", frame.top()));
+    const int width = static_cast<int>(ini.ReadInteger(kMain, "Width", frame.width()));
+    const int height = static_cast<int>(ini.ReadInteger(kMain, "Height", frame.height()));
+    QFont font = this->font();
+    font.setFamily(QString::fromStdString(ini.ReadString(kMain, "FontName", font.family().toStdString())));
+    const auto size = ini.ReadInteger(kMain, "FontSize", font.pointSize());
+    if (size > 0 && size < 200) font.setPointSize(static_cast<int>(size));
+    setFont(font);
+    workspace_.sumitaFile = ini.ReadString(kMain, "SumitaFileName", "Sumita.txt");
+    workspace_.oharaFile = ini.ReadString(kMain, "OharaFileName", "Ohara.txt");
+    workspace_.hoyaFile = ini.ReadString(kMain, "HoyaFileName", "Hoya.txt");
+    workspace_.schottFile = ini.ReadString(kMain, "SchottFileName", "Schott.txt");
+    Action("actRadius")->setChecked(ini.ReadBool(kMain, "Radius", false));
+    newDataAtShow_ = ini.ReadBool(kMain, "NewData", false);
+    setGeometry(left, top, std::max(width, 100), std::max(height, 100));
+    ApplyLayoutMetrics();
+}
+
+// Moves or shrinks the window so that it lies on the screen.
+void TFLensdata::ApplyScreenLimits() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    QRect g = geometry();
+    if (g.height() > available.height()) {
+        g.setTop(available.top());
+        g.setHeight(available.height());
+    } else if (g.bottom() > available.bottom()) {
+        g.moveTop(available.bottom() - g.height() + 1);
+    }
+    if (g.width() > available.width()) {
+        g.setLeft(available.left());
+        g.setWidth(available.width());
+    } else if (g.right() > available.right()) {
+        g.moveLeft(available.right() - g.width() + 1);
+    }
+    if (g.top() < available.top()) g.moveTop(available.top());
+    if (g.left() < available.left()) g.moveLeft(available.left());
+    setGeometry(g);
+}
+
+void TFLensdata::Inifile1Click() {
+    IniFile ini = settings_.Load(host_);
+    const auto writeOrDelete = [&ini](const char* key, long long value, long long writtenDefault) {
+        if (value == writtenDefault)
+            ini.DeleteKey(kMain, key);
+        else
+            ini.WriteInteger(kMain, key, value);
+    };
+    const auto writeOrDeleteBool = [&ini](const char* key, bool value, bool writtenDefault) {
+        if (value == writtenDefault)
+            ini.DeleteKey(kMain, key);
+        else
+            ini.WriteBool(kMain, key, value);
+    };
+    const std::string storedDir = ini.ReadString(kMain, "Default Dir", workspace_.startDir + "/Lens");
+    if (workspace_.dataDir != storedDir) ini.WriteString(kMain, "Default Dir", workspace_.dataDir);
+    writeOrDeleteBool("MemoTxt.Visible", Action("actMemo")->isChecked(), false);
+    writeOrDeleteBool("Hint1.Checked", Action("actShowHint")->isChecked(), true);
+    const QRect frame = geometry();
+    writeOrDelete("Left", frame.left(), kDefaultLeft);
+    writeOrDelete("Top", frame.top(), kDefaultTop);
+    writeOrDelete("Width", frame.width(), kDefaultWidth);
+    writeOrDelete("Height", frame.height(), kDefaultHeight);
+    const std::string fontName = font().family().toStdString();
+    if (fontName == kDefaultFontName)
+        ini.DeleteKey(kMain, "FontName");
+    else
+        ini.WriteString(kMain, "FontName", fontName);
+    writeOrDelete("FontSize", font().pointSize(), kDefaultFontSize);
+    writeOrDeleteBool("Radius", lens_.RadiusMode(), false);
+    writeOrDeleteBool("NewData", lens_.RowCount() <= 2, false);
+    settings_.Save(ini, host_);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Labels, caption, enabling
+
+void TFLensdata::UpdateCaption() {
+    setWindowTitle(Tr(mainTexts::CaptionPrefix) + QString::fromStdString(lens_.FileName()));
+}
+
+void TFLensdata::ShowFocalLength(bool on) {
+    if (on) focalValue_->setText(QString::fromStdString(FormatFocalLength(lens_.FocalLength())));
+    focalTitle_->setVisible(on);
+    focalValue_->setVisible(on);
+}
+
+void TFLensdata::ShowSaved(bool on) {
+    savedLabel_->setVisible(on);
+}
+
+bool TFLensdata::FocalLengthShown() const {
+    return !focalValue_->isHidden();
+}
+QString TFLensdata::FocalLengthText() const {
+    return focalValue_->text();
+}
+bool TFLensdata::SavedShown() const {
+    return !savedLabel_->isHidden();
+}
+QString TFLensdata::ValueText() const {
+    return valueLabel_->text();
+}
+
+void TFLensdata::SetAnalysisEnabled(bool on) {
+    // The analysis windows are not part of the program yet: their commands stay disabled, but the state
+    // is kept for them.
+    analysisEnabled_ = on;
+}
+
+void TFLensdata::UpdateFaceCommands() {
+    const auto [column, row] = CurrentCell();
+    (void)column;
+    const bool objectRow = row <= 1 || (row == 2 && lens_.Text(col::GlassName, 1) != "Air");
+    Action("actInsertFace")->setEnabled(!objectRow);
+    Action("actDeleteFace")->setEnabled(!objectRow);
+}
+
+std::pair<int, int> TFLensdata::CurrentCell() const {
+    const QModelIndex index = table_->currentIndex();
+    if (!index.isValid()) return {-1, -1};
+    return {index.column(), LensTableModel::TableRow(index)};
+}
+
+void TFLensdata::SetCurrentCell(int column, int tableRow) {
+    const QModelIndex index = model_->IndexOf(column, tableRow);
+    if (index.isValid()) table_->setCurrentIndex(index);
+    OnCurrentChanged();
+}
+
+void TFLensdata::OnCurrentChanged() {
+    const auto [column, row] = CurrentCell();
+    valueLabel_->setText(column >= 0 ? QString::fromStdString(lens_.Text(column, row)) : QString());
+    UpdateFaceCommands();
+}
+
+void TFLensdata::OnCellEdited(int column, int row) {
+    lens_.MarkChanged();
+    ShowFocalLength(false);
+    ShowSaved(false);
+    if (RowMakesALens(lens_, row)) SetAnalysisEnabled(true);
+    valueLabel_->setText(QString::fromStdString(lens_.Text(column, row)));
+}
+
+void TFLensdata::OnMemoChanged() {
+    if (memoUpdating_) return;
+    lens_.SetMemo(memo_->toPlainText().toStdString());
+    lens_.SetDataModified(true);
+    ShowSaved(false);
+}
+
+// The table now holds another prescription (New, Open, start-up): the window follows it.
+void TFLensdata::AfterTableReplaced() {
+    ReloadTable();
+    memoUpdating_ = true;
+    memo_->setPlainText(QString::fromStdString(lens_.Memo()));
+    memoUpdating_ = false;
+    ApplyLayoutMetrics();
+    ApplyWording();
+    ShowFocalLength(false);
+    ShowSaved(false);
+    SetAnalysisEnabled(lens_.RowCount() >= 3);
+    SetCurrentCell(lens_.Column(lens_.RowCount() >= 3 ? col::GlassName : col::EffectiveDiameter),
+                   lens_.RowCount() >= 3 ? 2 : 1);
+    UpdateCaption();
+}
+
+// Shows the table text again after a command changed it, keeping the cursor where it was.
+void TFLensdata::ReloadTable() {
+    const auto [column, row] = CurrentCell();
+    model_->Reload();
+    if (column >= 0) SetCurrentCell(column, std::min(row, lens_.RowCount() - 1));
+}
+
+void TFLensdata::ResetTable() {
+    lens_.ResetTable();
+    AfterTableReplaced();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Calculations
+
+Readiness TFLensdata::PrepareForCalculation() {
+    const Readiness readiness = vitrimo::PrepareForCalculation(lens_, paraxial_, host_);
+    ReloadTable();
+    if (readiness != Readiness::Cancelled) ShowFocalLength(true);
+    return readiness;
+}
+
+bool TFLensdata::CheckImage(Readiness readiness) {
+    if (readiness == Readiness::NoImage) host_.Tell(MessageKind::Warning, mainTexts::NoFocus);
+    return readiness == Readiness::Ready;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// File commands
+
+void TFLensdata::WriteStartFile(const std::string& path) {
+    if (const auto error = WriteFileAtomically(path, LensFileText(lens_)))
+        host_.Tell(MessageKind::Error, mainTexts::CannotWrite(*error));
+}
+
+bool TFLensdata::WriteUserFile(const QString& path) {
+    if (const auto error = WriteLensFile(lens_, path.toStdString())) {
+        host_.Tell(MessageKind::Error, mainTexts::CannotWrite(*error));
+        return false;
+    }
+    return true;
+}
+
+TFLensdata::SaveAnswer TFLensdata::AskSaveChanges() {
+    if (!lens_.DataModified()) {
+        WriteStartFile(workspace_.LastDataFile());
+        return SaveAnswer::NotAsked;
+    }
+    const Button button = host_.Ask(MessageKind::Warning, mainTexts::LensDataChanged,
+                                    ButtonYes | ButtonNo | ButtonCancel | ButtonHelp, 156);
+    if (button != ButtonYes && button != ButtonNo) return SaveAnswer::Cancel;
+    WriteStartFile(workspace_.LastDataFile());
+    if (button == ButtonNo) return SaveAnswer::No;
+    if (!FileSaveAs()) return SaveAnswer::Cancel;
+    PrepareForCalculation();
+    WriteStartFile(workspace_.LastDataFile());
+    return SaveAnswer::Yes;
+}
+
+bool TFLensdata::DecenterResetQuestion() {
+    const std::string_view shifts[] = {col::Dx, col::Dy, col::Dz, col::DTheta, col::DPhi};
+    bool any = false;
+    for (int row = 1; row < lens_.RowCount() && !any; ++row) {
+        for (auto name : shifts) {
+            const std::string& text = lens_.Text(name, row);
+            const auto value = ParseNumber(text);
+            if (!text.empty() && (!value || *value != 0)) any = true;
+        }
+    }
+    if (!any) return true;
+    const Button button = host_.Ask(MessageKind::Warning, mainTexts::DecenterReset,
+                                    ButtonYes | ButtonNo | ButtonCancel | ButtonHelp, 157);
+    if (button == ButtonYes) {
+        for (int row = 1; row < lens_.RowCount(); ++row)
+            for (auto name : shifts) lens_.SetText(name, row, "0");
+        lens_.MarkChanged();
+        lens_.ShiftTiltGroups().clear();
+        ReloadTable();
+        ShowFocalLength(false);
+        return true;
+    }
+    return button == ButtonNo;
+}
+
+bool TFLensdata::FileSaveAs() {
+    if (!DecenterResetQuestion()) return false;
+    const QString path =
+        host_.SaveFileName(mainTexts::SaveDialogTitle, QString::fromStdString(workspace_.dataDir),
+                           {QString::fromUtf8(mainTexts::SaveFilter.data())}, saveDialogFileName_);
+    if (path.isEmpty()) return false;
+    if (!WriteUserFile(path)) return false;
+    lens_.SetFileName(path.toStdString());
+    saveDialogFileName_ = path;
+    UpdateCaption();
+    ShowSaved(true);
+    return true;
+}
+
+void TFLensdata::FileSave() {
+    if (!lens_.DataModified()) return;
+    if (saveDialogFileName_.isEmpty() || saveDialogFileName_.toStdString() != lens_.FileName()) {
+        FileSaveAs();
+        return;
+    }
+    if (!DecenterResetQuestion()) return;
+    if (WriteUserFile(saveDialogFileName_)) ShowSaved(true);
+}
+
+void TFLensdata::FileOpen() {
+    if (AskSaveChanges() == SaveAnswer::Cancel) return;
+    const QString path =
+        host_.OpenFileName(mainTexts::OpenDialogTitle, QString::fromStdString(workspace_.dataDir),
+                           {QString::fromUtf8(mainTexts::OpenFilter.data())});
+    if (path.isEmpty()) return;
+    // The file is read into a fresh table; only a complete read replaces the one on screen.
+    const LensFileResult result = ReadLensFile(lens_, path.toStdString());
+    if (!result.Ok()) {
+        host_.Tell(MessageKind::Error, mainTexts::CannotRead(result.error));
+        return;
+    }
+    lens_.SetFileName(path.toStdString());
+    lens_.SetDataModified(false);
+    lens_.SetArraysCurrent(false);
+    AfterTableReplaced();
+    WriteStartFile(workspace_.SnapshotFile());
+    ShowFocalLengthQuietly();
+    saveDialogFileName_ = path;
+    workspace_.dataDir = QFileInfo(path).absolutePath().toStdString();
+    if (!result.unknownColumns.empty()) {
+        std::string titles;
+        for (const auto& title : result.unknownColumns) titles += (titles.empty() ? "" : ", ") + title;
+        host_.Tell(MessageKind::Information, mainTexts::UnknownColumns(titles));
+    }
+}
+
+void TFLensdata::FileNew() {
+    if (AskSaveChanges() == SaveAnswer::Cancel) return;
+    lens_.SetFileName("");
+    saveDialogFileName_.clear();
+    ResetTable();
+    paraxial_ = ParaxialTrace{};
+}
+
+// ---------------------------------------------------------------------------------------------------
+// View, Help
+
+void TFLensdata::SetRadiusDisplay(bool on) {
+    if (Action("actRadius")->isChecked() != on) {
+        Action("actRadius")->setChecked(on); // comes back here through the toggled signal
+        return;
+    }
+    lens_.SetRadiusMode(on);
+    Action("actRadius")->setText(Tr(on ? mainTexts::MenuRadiusToDiameter : mainTexts::MenuDiameterToRadius));
+    ReloadTable();
+    OnCurrentChanged();
+}
+
+void TFLensdata::SetMemoVisible(bool on) {
+    if (Action("actMemo")->isChecked() != on) {
+        Action("actMemo")->setChecked(on);
+        return;
+    }
+    memo_->setVisible(on);
+}
+
+void TFLensdata::Hint1Click() {
+    model_->SetHints(Action("actShowHint")->isChecked());
+}
+
+void TFLensdata::ChooseFont() {
+    const auto chosen = host_.ChooseFont(font());
+    if (!chosen) return;
+    setFont(*chosen);
+    ApplyLayoutMetrics();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Faces
+
+void TFLensdata::AddFace() {
+    lens_.AddFace();
+    ReloadTable();
+    SetCurrentCell(lens_.Column(col::GlassName), lens_.RowCount() - 1);
+    ShowFocalLength(false);
+    ShowSaved(false);
+}
+
+void TFLensdata::InsertFace() {
+    const auto [column, row] = CurrentCell();
+    if (row < 2 || (row == 2 && lens_.Text(col::GlassName, 1) != "Air")) return;
+    lens_.InsertFace(row);
+    ReloadTable();
+    SetCurrentCell(column, row);
+    ShowFocalLength(false);
+    ShowSaved(false);
+}
+
+void TFLensdata::DeleteFace() {
+    const auto [column, row] = CurrentCell();
+    if (row < 2 || (row == 2 && lens_.Text(col::GlassName, 1) != "Air")) return;
+    if (host_.Ask(MessageKind::Warning, mainTexts::DeleteOk, ButtonOk | ButtonCancel) != ButtonOk) return;
+    lens_.DeleteFace(row);
+    ReloadTable();
+    SetCurrentCell(column, std::min(row, lens_.RowCount() - 1));
+    ShowFocalLength(false);
+    ShowSaved(false);
+    if (lens_.RowCount() < 3) SetAnalysisEnabled(false);
+}
+
+} // namespace vitrimo

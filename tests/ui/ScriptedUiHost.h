@@ -1,0 +1,65 @@
+// A UiHost for window tests: answers from prepared queues, records what the window showed (in the
+// wording of the current locale, as a person would have read it).
+#pragma once
+
+#include "ui/Locale.h"
+#include "ui/UiHost.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace vitrimo::test {
+
+class ScriptedUiHost : public UiHost {
+public:
+    std::deque<std::optional<std::string>> textAnswers; // nullopt: Cancel; empty queue: Cancel
+    std::deque<Button> buttonAnswers;                   // empty queue: the first button offered
+    std::deque<QString> openFiles;                      // empty queue: Cancel
+    std::deque<QString> saveFiles;
+    std::deque<std::optional<QFont>> fonts;
+
+    QStringList prompts;
+    QStringList messages;
+    QStringList dialogTitles;
+    std::vector<int> helpTopics;
+    int aboutShown = 0;
+
+    std::optional<std::string> AskText(const Wording&, const Wording& prompt, const std::string&) override {
+        prompts << Tr(prompt);
+        return Next(textAnswers, std::optional<std::string>());
+    }
+
+    Button Ask(MessageKind, const Wording& text, Buttons buttons, int helpTopic) override {
+        messages << Tr(text);
+        if (helpTopic) helpTopics.push_back(-helpTopic); // remembered, negative: offered, not opened
+        if (!buttonAnswers.empty()) return Next(buttonAnswers, ButtonCancel);
+        for (unsigned bit = 1; bit <= ButtonHelp; bit <<= 1)
+            if (buttons & bit) return static_cast<Button>(bit);
+        return ButtonOk;
+    }
+
+    QString OpenFileName(const Wording& title, const QString&, const FileFilter&) override {
+        dialogTitles << Tr(title);
+        return Next(openFiles, QString());
+    }
+
+    QString SaveFileName(const Wording& title, const QString&, const FileFilter&, const QString&) override {
+        dialogTitles << Tr(title);
+        return Next(saveFiles, QString());
+    }
+
+    std::optional<QFont> ChooseFont(const QFont&) override { return Next(fonts, std::optional<QFont>()); }
+    void ShowHelp(int topic) override { helpTopics.push_back(topic); }
+    void ShowAbout() override { ++aboutShown; }
+
+private:
+    template <typename T>
+    static T Next(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) return fallback;
+        T value = std::move(queue.front());
+        queue.pop_front();
+        return value;
+    }
+};
+
+} // namespace vitrimo::test

@@ -1,0 +1,480 @@
+#include "ui/TFLensdata.h"
+
+#include "model/FileIo.h"
+#include "model/IniFile.h"
+#include "model/LensFile.h"
+#include "ui/LensTableModel.h"
+#include "ui/MainWindowTexts.h"
+#include "ui/ScriptedUiHost.h"
+#include "ui/TAboutBox.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace vitrimo;
+using vitrimo::test::ScriptedUiHost;
+
+namespace {
+
+const QString kSamples = QStringLiteral(VITRIMO_SOURCE_DIR "/data/Lens/");
+
+std::string ReadText(const QString& path) {
+    std::string text;
+    if (ReadWholeFile(path.toStdString(), text)) return {};
+    return text;
+}
+
+} // namespace
+
+class TFLensdataTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    ScriptedUiHost host_;
+
+    QString StartDir() const { return dir_->path(); }
+    QString Settings() const { return dir_->filePath("vitrimo.ini"); }
+    QString LastData() const { return dir_->filePath("lensdata.ldt"); }
+
+    std::unique_ptr<TFLensdata> MakeWindow(bool show = true) {
+        MainWindowSetup setup{Workspace::At(StartDir().toStdString()), Settings(),
+                              dir_->filePath("config/vitrimo.ini")};
+        auto window = std::make_unique<TFLensdata>(host_, std::move(setup));
+        if (show) window->show();
+        return window;
+    }
+
+    void UseSampleAsLastData(const QString& sample) {
+        QFile::remove(LastData());
+        QVERIFY(QFile::copy(kSamples + sample, LastData()));
+    }
+
+    void Edit(TFLensdata& window, std::string_view column, int row, const QString& text) {
+        LensTableModel* model = window.TableModel();
+        QVERIFY(model->setData(model->IndexOf(window.LensData().Column(column), row), text, Qt::EditRole));
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        host_ = ScriptedUiHost{};
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void cleanup() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void startsSilentlyWithAnEmptyTableOnANewMachine() {
+        auto window = MakeWindow();
+        QVERIFY(host_.messages.isEmpty());
+        QCOMPARE(window->LensData().RowCount(), 2);
+        QCOMPARE(window->TableModel()->rowCount(), 1);
+        QCOMPARE(window->windowTitle(), QString("Vitrimo--"));
+        QVERIFY(!window->FocalLengthShown());
+        QVERIFY(!window->AnalysisEnabled());
+    }
+
+    void loadsTheLastDataAtFirstShow() {
+        UseSampleAsLastData("double-gauss.ldt");
+        auto window = MakeWindow(false);
+        QCOMPARE(window->LensData().RowCount(), 2); // read when shown, not when created
+        window->show();
+        QCOMPARE(window->LensData().RowCount(), 13);
+        QVERIFY(host_.messages.isEmpty());
+        QVERIFY(window->FocalLengthShown());
+        QCOMPARE(window->FocalLengthText(), QString("99.97325"));
+        QVERIFY(!window->LensData().DataModified());
+        QVERIFY(window->AnalysisEnabled());
+        QCOMPARE(window->TableModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("GlassName"));
+        QCOMPARE(window->CurrentCell(), std::make_pair(window->LensData().Column(col::GlassName), 2));
+        QCOMPARE(window->ValueText(), QString("N-LAK9"));
+    }
+
+    void aMalformedLastDataFileIsReportedAndTheTableStaysEmpty() {
+        QVERIFY(!WriteFileAtomically(LastData().toStdString(), "garbage"));
+        auto window = MakeWindow();
+        QCOMPARE(host_.messages.size(), 1);
+        QVERIFY(host_.messages[0].contains("lensdata.ldt"));
+        QCOMPARE(window->LensData().RowCount(), 2);
+    }
+
+    void closingAsksAboutChangesAndWritesTheLastData() {
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        Edit(*window, col::R, 2, "110");
+        QVERIFY(window->LensData().DataModified());
+        QVERIFY(!window->FocalLengthShown());
+
+        host_.buttonAnswers = {ButtonCancel};
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QCOMPARE(host_.messages.last(), QString("Lens data is changed.\r\n\r\n   Save?"));
+        QVERIFY(ReadText(LastData()).find("\t110\t") == std::string::npos);
+
+        host_.buttonAnswers = {ButtonNo};
+        QVERIFY(window->close());
+        QVERIFY(ReadText(LastData()).find("\t110\t") != std::string::npos);
+
+        // The next start shows the same table.
+        auto again = MakeWindow();
+        QCOMPARE(again->LensData().Text(col::R, 2), std::string("110"));
+        QCOMPARE(again->LensData().Table(), window->LensData().Table());
+    }
+
+    void settingsKeepOnlyWhatDiffersFromTheDefaults() {
+        {
+            auto window = MakeWindow();
+            window->setGeometry(101, 110, 738, 433);
+            QFont font(QStringLiteral("Arial"));
+            font.setPointSize(9);
+            window->setFont(font);
+            window->AddFace(); // a face: NewData stays off
+            window->Inifile1Click();
+        }
+        IniFile ini = IniFile::Load(Settings().toStdString());
+        QVERIFY(ini.Keys("Main").empty());
+
+        {
+            auto window = MakeWindow();
+            window->setGeometry(120, 130, 500, 400);
+            window->SetMemoVisible(true);
+            window->SetRadiusDisplay(true);
+            window->Action("actShowHint")->trigger();
+            window->Inifile1Click();
+        }
+        ini = IniFile::Load(Settings().toStdString());
+        QCOMPARE(ini.ReadInteger("Main", "Width", 0), 500);
+        QCOMPARE(ini.ReadString("Main", "MemoTxt.Visible", ""), std::string("1"));
+        QCOMPARE(ini.ReadString("Main", "Radius", ""), std::string("1"));
+        QCOMPARE(ini.ReadString("Main", "Hint1.Checked", ""), std::string("0"));
+        QCOMPARE(ini.ReadString("Main", "NewData", ""), std::string("1")); // only the object row
+        QVERIFY(!ini.HasKey("Main", "SumitaFileName"));
+
+        auto window = MakeWindow();
+        QCOMPARE(window->width(), 500);
+        QVERIFY(window->MemoBox()->isVisible());
+        QVERIFY(window->LensData().RadiusMode());
+        QVERIFY(!window->Action("actShowHint")->isChecked());
+    }
+
+    void withoutSettingsTheWindowIs55By35FontHeights() {
+        auto window = MakeWindow(false);
+        const int h = QFontMetrics(window->font()).height();
+        const QRect screen = window->screen()->availableGeometry();
+        QCOMPARE(window->width(), std::min(55 * h, screen.width()));
+        QCOMPARE(window->height(), std::min(35 * h, screen.height()));
+    }
+
+    void aWindowBelowTheScreenIsMovedUp() {
+        IniFile ini;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        ini.WriteInteger("Main", "Top", screen.bottom() - 100);
+        ini.WriteInteger("Main", "Height", 300);
+        ini.WriteInteger("Main", "Width", 300);
+        QVERIFY(!ini.Save(Settings().toStdString()));
+        auto window = MakeWindow(false);
+        QCOMPARE(window->geometry().bottom(), screen.bottom());
+        QCOMPARE(window->height(), 300);
+    }
+
+    void newDataStartsWithAnEmptyTable() {
+        IniFile ini;
+        ini.WriteBool("Main", "NewData", true);
+        QVERIFY(!ini.Save(Settings().toStdString()));
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        QCOMPARE(window->LensData().RowCount(), 2);
+    }
+
+    void settingsGoToTheConfigurationFolderWhenTheirPlaceCannotBeWritten() {
+        QVERIFY(!WriteFileAtomically(dir_->filePath("blocker").toStdString(), "a file, not a folder"));
+        MainWindowSetup setup{Workspace::At(StartDir().toStdString()), dir_->filePath("blocker/vitrimo.ini"),
+                              dir_->filePath("config/vitrimo.ini")};
+        TFLensdata window(host_, std::move(setup));
+        window.SetMemoVisible(true);
+        window.Inifile1Click();
+        QCOMPARE(host_.messages.size(), 1);
+        QVERIFY(host_.messages[0].contains("config/vitrimo.ini"));
+        QVERIFY(IniFile::Load(dir_->filePath("config/vitrimo.ini").toStdString())
+                    .ReadBool("Main", "MemoTxt.Visible", false));
+        window.Inifile1Click();
+        QCOMPARE(host_.messages.size(), 1); // said once
+    }
+
+    void newAsksBeforeForgettingChanges() {
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        Edit(*window, col::R, 2, "120");
+
+        host_.buttonAnswers = {ButtonCancel};
+        window->FileNew();
+        QCOMPARE(window->LensData().RowCount(), 4);
+
+        // Yes, then the save dialog is cancelled: nothing is lost.
+        host_.buttonAnswers = {ButtonYes};
+        window->FileNew();
+        QCOMPARE(window->LensData().RowCount(), 4);
+
+        host_.buttonAnswers = {ButtonYes};
+        host_.saveFiles = {dir_->filePath("mine.ldt")};
+        window->FileNew();
+        QCOMPARE(window->LensData().RowCount(), 2);
+        QVERIFY(ReadText(dir_->filePath("mine.ldt")).find("\t120\t") != std::string::npos);
+        QVERIFY(ReadText(LastData()).find("\t120\t") != std::string::npos);
+        QCOMPARE(window->windowTitle(), QString("Vitrimo--"));
+
+        Edit(*window, col::EffectiveDiameter, 1, "12");
+        host_.buttonAnswers = {ButtonNo};
+        window->FileNew();
+        QCOMPARE(window->LensData().Text(col::EffectiveDiameter, 1), std::string());
+        QVERIFY(!window->LensData().DataModified());
+
+        // Unchanged data: no question.
+        const int asked = host_.messages.size();
+        window->FileNew();
+        QCOMPARE(host_.messages.size(), asked);
+    }
+
+    void openReadsTheFileAndKeepsTheTableWhenItCannot() {
+        auto window = MakeWindow();
+        host_.openFiles = {QString()};
+        window->FileOpen();
+        QCOMPARE(window->LensData().RowCount(), 2);
+
+        host_.openFiles = {kSamples + "cooke-triplet.ldt"};
+        window->FileOpen();
+        QCOMPARE(host_.dialogTitles.last(), QString("Lens Data File"));
+        QCOMPARE(window->LensData().RowCount(), 9);
+        QCOMPARE(window->windowTitle(), "Vitrimo--" + kSamples + "cooke-triplet.ldt");
+        QCOMPARE(window->Directories().dataDir, QFileInfo(kSamples).absolutePath().toStdString());
+        QCOMPARE(ReadText(dir_->filePath("oldData.ldt")), ReadText(kSamples + "cooke-triplet.ldt"));
+        QCOMPARE(window->FocalLengthText(), QString("100.065321"));
+
+        QVERIFY(!WriteFileAtomically(dir_->filePath("bad.ldt").toStdString(), "No\tr\r\n"));
+        host_.openFiles = {dir_->filePath("bad.ldt")};
+        window->FileOpen();
+        QVERIFY(host_.messages.last().contains("bad.ldt"));
+        QCOMPARE(window->LensData().RowCount(), 9);
+        QCOMPARE(window->windowTitle(), "Vitrimo--" + kSamples + "cooke-triplet.ldt");
+    }
+
+    void saveAsksToResetShiftsAndTilts() {
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        const QString path = dir_->filePath("saved.ldt");
+
+        // Unchanged data: Save does nothing; Save As always writes.
+        window->FileSave();
+        QVERIFY(!QFile::exists(path));
+        host_.saveFiles = {path};
+        QVERIFY(window->FileSaveAs());
+        QVERIFY(window->SavedShown());
+        QCOMPARE(window->windowTitle(), "Vitrimo--" + path);
+
+        Edit(*window, col::Dx, 2, "0.5");
+        QVERIFY(!window->SavedShown());
+        host_.buttonAnswers = {ButtonCancel};
+        window->FileSave();
+        QCOMPARE(
+            host_.messages.last(),
+            QString("There is a non 0 datum on dx, dy, dz, dTheta or dPhi.\r\n\r\n   Change back to 0?"));
+        QVERIFY(window->LensData().DataModified());
+        QVERIFY(ReadText(path).find("\t0.5\t") == std::string::npos);
+
+        host_.buttonAnswers = {ButtonNo};
+        window->FileSave(); // the same name: written without a dialog
+        QVERIFY(!window->LensData().DataModified());
+        QVERIFY(ReadText(path).find("\t0.5\t") != std::string::npos);
+
+        host_.buttonAnswers = {ButtonYes};
+        host_.saveFiles = {path};
+        QVERIFY(window->FileSaveAs());
+        QCOMPARE(window->LensData().Text(col::Dx, 2), std::string("0"));
+        QVERIFY(ReadText(path).find("\t0.5\t") == std::string::npos);
+
+        // A folder that does not exist: the error is shown and the data stays unsaved.
+        Edit(*window, col::R, 2, "99");
+        host_.saveFiles = {dir_->filePath("no/such/folder/x.ldt")};
+        QVERIFY(!window->FileSaveAs());
+        QVERIFY(host_.messages.last().contains("Cannot write"));
+        QVERIFY(window->LensData().DataModified());
+    }
+
+    void radiusDisplayShowsRadiiAndComesBack() {
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        LensTableModel* model = window->TableModel();
+        const int effective = window->LensData().Column(col::EffectiveDiameter);
+        QCOMPARE(model->data(model->IndexOf(effective, 2), Qt::EditRole).toString(), QString("22"));
+        window->Action("actRadius")->trigger();
+        QCOMPARE(model->data(model->IndexOf(effective, 2), Qt::EditRole).toString(), QString("11.0000"));
+        QCOMPARE(model->headerData(effective, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("effectvRadius"));
+        QCOMPARE(window->Action("actRadius")->text(), QString("Radius->Diameter"));
+        window->Action("actRadius")->trigger();
+        QCOMPARE(model->data(model->IndexOf(effective, 2), Qt::EditRole).toString(), QString("22.0000"));
+        QCOMPARE(model->headerData(effective, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("effectvDiam."));
+        QCOMPARE(window->Action("actRadius")->text(), QString("Diameter->Radius"));
+    }
+
+    void cellsShowNumbersReformattedAndOnlyAllowedCellsCanBeSelected() {
+        UseSampleAsLastData("achromat-finite.ldt");
+        auto window = MakeWindow();
+        const Lens& lens = window->LensData();
+        LensTableModel* model = window->TableModel();
+        const auto flags = [&](std::string_view column, int row) {
+            return model->flags(model->IndexOf(lens.Column(column), row));
+        };
+        // Object at a limited distance: the object row offers its radius, not its distance; the object
+        // plane row only its distance; catalogue glass indices are not typed.
+        QVERIFY(flags(col::R, 1) & Qt::ItemIsEditable);
+        QVERIFY(!(flags(col::Distance, 1) & Qt::ItemIsSelectable));
+        QVERIFY(flags(col::GlassName, 1) & Qt::ItemIsSelectable);
+        QVERIFY(!(flags(col::GlassName, 1) & Qt::ItemIsEditable)); // the light source dialog chooses it
+        QVERIFY(flags(col::Distance, 2) & Qt::ItemIsEditable);
+        QVERIFY(!(flags(col::R, 2) & Qt::ItemIsSelectable));
+        QVERIFY(flags(col::R, 3) & Qt::ItemIsEditable);
+        QVERIFY(!(flags(col::Nd, 3) & Qt::ItemIsSelectable));
+        QVERIFY(!(flags(col::No, 3) & Qt::ItemIsSelectable));
+        const QModelIndex radius = model->IndexOf(lens.Column(col::R), 3);
+        QCOMPARE(model->data(radius, Qt::DisplayRole).toString(), QString("62.0100"));
+        QCOMPARE(model->data(radius, Qt::EditRole).toString(), QString("62.01"));
+    }
+
+    void facesAreAddedInsertedAndDeletedAfterConfirmation() {
+        UseSampleAsLastData("singlet.ldt");
+        auto window = MakeWindow();
+        window->SetCurrentCell(window->LensData().Column(col::R), 1);
+        QVERIFY(!window->Action("actDeleteFace")->isEnabled());
+        window->SetCurrentCell(window->LensData().Column(col::R), 3);
+        QVERIFY(window->Action("actDeleteFace")->isEnabled());
+        host_.buttonAnswers = {ButtonCancel};
+        window->DeleteFace();
+        QCOMPARE(host_.messages.last(), QString("Delete OK ?"));
+        QCOMPARE(window->LensData().RowCount(), 4);
+        host_.buttonAnswers = {ButtonOk};
+        window->DeleteFace();
+        QCOMPARE(window->LensData().RowCount(), 3);
+        window->AddFace();
+        QCOMPARE(window->LensData().RowCount(), 4);
+        QCOMPARE(window->LensData().Text(col::No, 3), std::string("2"));
+        window->SetCurrentCell(window->LensData().Column(col::R), 2);
+        window->InsertFace();
+        QCOMPARE(window->LensData().Text(col::R, 2), std::string());
+        QCOMPARE(window->LensData().Text(col::GlassName, 3), std::string("N-BK7"));
+        QVERIFY(window->LensData().DataModified());
+    }
+
+    void theMemoTravelsWithTheLens() {
+        auto window = MakeWindow();
+        window->SetMemoVisible(true);
+        window->MemoBox()->setPlainText("first line\nsecond line");
+        QVERIFY(window->LensData().DataModified());
+        host_.saveFiles = {dir_->filePath("memo.ldt")};
+        QVERIFY(window->FileSaveAs());
+        window->MemoBox()->clear();
+        host_.buttonAnswers = {ButtonNo};
+        host_.openFiles = {dir_->filePath("memo.ldt")};
+        window->FileOpen();
+        QCOMPARE(window->MemoBox()->toPlainText(), QString("first line\nsecond line"));
+    }
+
+    void japaneseLocaleShowsJapaneseWordingButKeepsTheFileFormat() {
+        UseSampleAsLastData("singlet.ldt");
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        auto window = MakeWindow();
+        QCOMPARE(window->menuBar()->actions().first()->text(), QString::fromUtf8("ファイル(&F)"));
+        QCOMPARE(window->TableModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString::fromUtf8("硝材名"));
+        QCOMPARE(window->TableModel()->headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString::fromUtf8("面間隔"));
+        QVERIFY(!window->TableModel()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+
+        Edit(*window, col::R, 2, "120");
+        host_.buttonAnswers = {ButtonCancel};
+        window->FileNew();
+        QCOMPARE(host_.messages.last(),
+                 QString::fromUtf8("レンズデータが変更されています\r\n\r\n   Saveしますか ?"));
+
+        window->SetCurrentCell(window->LensData().Column(col::R), 3);
+        host_.buttonAnswers = {ButtonCancel};
+        window->DeleteFace();
+        QCOMPARE(host_.messages.last(), QString("Delete OK ?"));
+
+        // Questions from inside a calculation come in Japanese too.
+        Edit(*window, col::EffectiveDiameter, 1, "");
+        Edit(*window, col::EffectiveDiameter, 2, "");
+        QCOMPARE(window->PrepareForCalculation(), Readiness::Cancelled);
+        QCOMPARE(host_.prompts.last(), QString::fromUtf8("No.1 の有効径を入力してください"));
+        Edit(*window, col::GlassName, 3, "Ideal Lens");
+        Edit(*window, col::R, 3, "-50");
+        Edit(*window, col::EffectiveDiameter, 1, "20");
+        QVERIFY(!window->CheckImage(window->PrepareForCalculation()));
+        QCOMPARE(host_.messages.last(), QString::fromUtf8("焦点が存在しません"));
+
+        // The file is the same whatever the wording on screen.
+        host_.saveFiles = {dir_->filePath("jp.ldt")};
+        QVERIFY(window->FileSaveAs());
+        const std::string japaneseFile = ReadText(dir_->filePath("jp.ldt"));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(window->TableModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("GlassName"));
+        QCOMPARE(japaneseFile, LensFileText(window->LensData()));
+        QVERIFY(japaneseFile.rfind("No\tGlassName\tr\t", 0) == 0);
+    }
+
+    void helpAboutAndHints() {
+        auto window = MakeWindow();
+        window->Action("actContents")->trigger();
+        window->Action("tbHelp")->trigger();
+        QCOMPARE(host_.helpTopics, (std::vector<int>{0, 0}));
+        window->Action("actAbout")->trigger();
+        QCOMPARE(host_.aboutShown, 1);
+        TAboutBox about;
+        QCOMPARE(about.ProductName(), QString("Vitrimo"));
+        QCOMPARE(about.Version(), QString::fromUtf8("Version β0.69"));
+        QCOMPARE(about.Comments(), QString("Comment: Many bug may be included "));
+
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        LensTableModel* model = window->TableModel();
+        QVERIFY(!model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+        window->Action("actShowHint")->trigger();
+        QVERIFY(model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        window->Action("actShowHint")->trigger();
+        QVERIFY(
+            model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty()); // no English hints
+
+        QVERIFY(!window->Action("actPrint")->isEnabled());
+        QVERIFY(!window->Action("tbOptimization")->isEnabled());
+        QVERIFY(!window->Action("tbBending")->isVisible());
+        QCOMPARE(window->Action("tbSphericalCurve")->toolTip(), QString("Spherical Aber. Curve"));
+    }
+
+    void fontChangesTheLayout() {
+        auto window = MakeWindow();
+        QFont big = window->font();
+        big.setPointSize(20);
+        host_.fonts = {big};
+        window->ChooseFont();
+        QCOMPARE(window->font().pointSize(), 20);
+        const int h = QFontMetrics(big).height();
+        QCOMPARE(window->TableView()->verticalHeader()->defaultSectionSize(), int(std::lround(4.0 * h / 3)));
+        QCOMPARE(window->TableView()->columnWidth(window->LensData().Column(col::Remarks)),
+                 int(std::lround(40.0 * h / 3)));
+    }
+};
+
+QTEST_MAIN(TFLensdataTest)
+#include "TFLensdataTest.moc"
