@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/Host.h"
+#include "model/Texts.h"
 
 #include <string_view>
 
@@ -15,7 +16,7 @@ inline const Wording DecenterReset{
     "There is a non 0 datum on dx, dy, dz, dTheta or dPhi.\r\n\r\n   Change back to 0?",
     "dx, dy, dz, dTheta, dPhi に 0 でない値があります\r\n\r\n   0 に戻しますか ?"};
 inline const Wording DeleteOk{"Delete OK ?", ""}; // English only
-inline const Wording NoFocus{"No fucus point exist!", "焦点が存在しません"};
+inline const Wording& NoFocus = texts::NoFocus;
 inline const Wording NoFocusShowFigure{"No fucus point exist!\r\n\r\n   Show figure ?",
                                        "焦点が存在しません\r\n\r\n図を表示しますか?"};
 inline const Wording LightSource{"Light Source", "光源"};

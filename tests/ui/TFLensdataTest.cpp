@@ -247,10 +247,16 @@ private slots:
 
     void openReadsTheFileAndKeepsTheTableWhenItCannot() {
         auto window = MakeWindow();
+        Edit(*window, col::EffectiveDiameter, 1, "12");
+        host_.buttonAnswers = {ButtonCancel};
+        window->FileOpen();
+        QVERIFY(host_.dialogTitles.isEmpty());  // cancelled before the dialog
+        host_.buttonAnswers = {ButtonNo};
         host_.openFiles = {QString()};
         window->FileOpen();
         QCOMPARE(window->LensData().RowCount(), 2);
 
+        host_.buttonAnswers = {ButtonNo};
         host_.openFiles = {kSamples + "cooke-triplet.ldt"};
         window->FileOpen();
         QCOMPARE(host_.dialogTitles.last(), QString("Lens Data File"));
