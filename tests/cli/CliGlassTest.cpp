@@ -34,7 +34,7 @@ TEST(CliGlass, PrintsCatalogueIndicesAndFormulaIndices) {
     // SCHOTT's data sheet of N-BK7, lines t ... i.
     const std::vector<std::pair<std::string, double>> sheet{
         {"t", 1.50731}, {"s", 1.50980}, {"A", 1.51143}, {"r", 1.51289}, {"C", 1.51432}, {"d", 1.51680},
-        {"e", 1.51872}, {"F", 1.52238}, {"g", 1.52668},  {"h", 1.53024}, {"i", 1.53627}};
+        {"e", 1.51872}, {"F", 1.52238}, {"g", 1.52668}, {"h", 1.53024}, {"i", 1.53627}};
     ASSERT_EQ(json["indices"].size(), sheet.size());
     auto index = json["indices"].begin();
     for (const auto& [line, value] : sheet) {

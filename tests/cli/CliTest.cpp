@@ -33,19 +33,21 @@ TEST(CliInfo, PrintsFirstOrderDataAsJson) {
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const auto json = nlohmann::json::parse(run.out);
-    EXPECT_EQ(json.size(), 6u);
+    EXPECT_EQ(json.size(), 7u);
     EXPECT_EQ(json["surfaces"], 7);
     EXPECT_TRUE(test::Near(json["focal_length"].get<double>(), 100.065321203, 1e-9));
     EXPECT_TRUE(test::Near(json["back_focal_distance"].get<double>(), 82.5575956902, 1e-9));
     EXPECT_EQ(json["image_valid"], true);
     EXPECT_EQ(json["stop_surface"], 5);
     EXPECT_TRUE(test::Near(json["entrance_pupil_distance"].get<double>(), 22.6085, 1e-5));
+    // Real rays aimed at the rim of the 17.174 mm stop: a little less than the paraxial 22.2 mm.
+    EXPECT_TRUE(test::Near(json["entrance_pupil_diameter"].get<double>(), 22.1, 0.01));
 }
 
 TEST(CliInfo, PrintsTextLines) {
     const CliRun run = Cli({"info", test::SourcePath("data/Lens/singlet.ldt")});
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(LineCount(run.out), 6);
+    EXPECT_EQ(LineCount(run.out), 7);
     EXPECT_NE(run.out.find("surfaces: 2\n"), std::string::npos);
     EXPECT_NE(run.out.find("image_valid: yes\n"), std::string::npos);
     EXPECT_NE(run.out.find("focal_length: 99.99896586"), std::string::npos);

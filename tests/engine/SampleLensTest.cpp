@@ -32,6 +32,7 @@ const SampleLens kSamples[] = {
     {"double-gauss.ldt", 11, 99.9732499857, 47.8264311425, 6, 47.4759},
     {"cassegrain.ldt", 2, 2000.00000000, 500.000000000, 1, 0},
     {"achromat-finite.ldt", 4, 100.001959158, 161.775864149, 2, 250},
+    {"asphere.ldt", 2, 50.0000000000, 44.7257383966, 1, 0},
 };
 
 void PrintTo(const SampleLens& sample, std::ostream* out) {

@@ -1,0 +1,77 @@
+#include "cli/CliCommon.h"
+
+#include "cli/CliHost.h"
+#include "model/LensFile.h"
+#include "model/NumberFormat.h"
+
+#include <cmath>
+#include <cstdlib>
+
+// The folder CMake names for the data files (by default the source tree's data folder).
+#ifndef VITRIMO_DATA_DIR
+#define VITRIMO_DATA_DIR ""
+#endif
+
+namespace vitrimo::cli {
+
+std::string ProgramDataDir() {
+    const char* fromEnvironment = std::getenv("VITRIMO_DATA_DIR");
+    return fromEnvironment && *fromEnvironment ? fromEnvironment : VITRIMO_DATA_DIR;
+}
+
+void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err) {
+    const LensFileResult read = ReadLensFile(loaded.lens, path);
+    if (!read.Ok()) throw CommandError{read.error};
+    for (const auto& title : read.unknownColumns)
+        err << kProgram << ": warning: " << path << ": unknown column \"" << title << "\" ignored\n";
+    CliHost host;
+    loaded.readiness = PrepareForCalculation(loaded.lens, loaded.paraxial, host);
+    if (loaded.readiness == Readiness::Cancelled) {
+        const std::string question =
+            host.Unanswered().empty() ? "a value is missing" : host.Unanswered().back();
+        throw CommandError{path + ": the lens is incomplete (" + question + ")"};
+    }
+}
+
+void LoadLensWithImage(const std::string& path, LoadedLens& loaded, std::ostream& err) {
+    LoadLens(path, loaded, err);
+    if (loaded.readiness != Readiness::Ready)
+        throw CommandError{path + ": the lens forms no real image (No fucus point exist!)"};
+}
+
+int WavelengthByName(const Lens& lens, const std::string& name) {
+    const int position = lens.Wavelengths().Find(name == "A'" ? "A" : name);
+    if (position < 0)
+        throw CommandError{"unknown wavelength \"" + name +
+                           "\" (one of t s A r C d e F g h i or an added one)"};
+    return position;
+}
+
+std::string WavelengthName(const Lens& lens, int listPosition) {
+    return lens.Wavelengths().At(listPosition).name;
+}
+
+nlohmann::ordered_json NumberOrNull(double value, bool present) {
+    return present && std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+namespace {
+
+std::string TextOf(const nlohmann::ordered_json& value) {
+    if (value.is_null()) return "none";
+    if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
+    if (value.is_number_float()) return FormatShortest(value.get<double>());
+    return value.dump();
+}
+
+} // namespace
+
+void Print(std::ostream& out, const nlohmann::ordered_json& object, bool json) {
+    if (json) {
+        out << object.dump() << '\n';
+        return;
+    }
+    for (const auto& [key, value] : object.items()) out << key << ": " << TextOf(value) << '\n';
+}
+
+} // namespace vitrimo::cli

@@ -1,0 +1,60 @@
+// What the commands of vitrimo-cli share: loading a lens, reporting failures, printing results.
+#pragma once
+
+#include "engine/Calculation.h"
+#include "engine/ParaxialTrace.h"
+#include "model/Lens.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+namespace vitrimo::cli {
+
+inline constexpr const char* kProgram = "vitrimo-cli";
+
+// A failure that ends the command: one line on stderr and exit code 1.
+struct CommandError {
+    std::string message;
+};
+
+// A command: its CLI11 sub-application and what runs once the command line is parsed.
+struct Command {
+    CLI::App* app = nullptr;
+    std::function<void(std::ostream& out, std::ostream& err)> run;
+};
+
+Command AddInfoCommand(CLI::App& app);
+Command AddGlassCommand(CLI::App& app);
+Command AddTraceCommand(CLI::App& app);
+Command AddCurvesCommand(CLI::App& app);
+Command AddSeidelCommand(CLI::App& app);
+
+// The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
+std::string ProgramDataDir();
+
+// A lens read from a file, with its arrays and paraxial data brought up to date.
+struct LoadedLens {
+    Lens lens;
+    ParaxialTrace paraxial;
+    Readiness readiness = Readiness::NoImage;
+};
+
+// Reads and prepares a lens; unknown columns are reported on `err` as warnings. A missing, malformed or
+// incomplete lens is a CommandError.
+void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err);
+// The same, and a real paraxial image is required (the real-ray commands).
+void LoadLensWithImage(const std::string& path, LoadedLens& loaded, std::ostream& err);
+
+// The list position of a wavelength named by its line letter (t s A r C d e F g h i) or added title.
+int WavelengthByName(const Lens& lens, const std::string& name);
+// The name a wavelength goes by in headers: its line letter, or the title of an added wavelength.
+std::string WavelengthName(const Lens& lens, int listPosition);
+
+nlohmann::ordered_json NumberOrNull(double value, bool present = true);
+// Prints an object either as JSON on one line or as "key: value" lines.
+void Print(std::ostream& out, const nlohmann::ordered_json& object, bool json);
+
+} // namespace vitrimo::cli

@@ -1,0 +1,99 @@
+// vitrimo-cli glass: a catalogue glass's indices at the eleven lines and at other wavelengths.
+#include "cli/CliCommon.h"
+#include "glass/Dispersion.h"
+#include "glass/GlassCatalogue.h"
+#include "model/NumberFormat.h"
+#include "model/Workspace.h"
+
+#include <array>
+#include <memory>
+
+namespace vitrimo::cli {
+namespace {
+
+// The eleven lines in the order of the lens table's index columns, as the glass command names them.
+constexpr std::array<const char*, kCatalogueTitleCount - 1> kLineNames{"t", "s", "A", "r", "C", "d",
+                                                                       "e", "F", "g", "h", "i"};
+
+// A refractive index as the table would hold it: 5 decimals.
+double FiveDecimals(double index) {
+    return ParseNumber(FormatFixed(index, 5)).value_or(index);
+}
+
+void RunGlass(const std::string& makerName, const std::string& glassName,
+              const std::vector<double>& wavelengths, bool json, std::ostream& out) {
+    const auto maker = MakerFromName(makerName);
+    if (!maker)
+        throw CommandError{"unknown glass maker \"" + makerName + "\" (Sumita, Ohara, HOYA or Schott)"};
+    GlassCatalogue catalogue;
+    if (auto error =
+            LoadGlassCatalogue(*maker, Workspace::FromCurrentDirectory(), ProgramDataDir(), catalogue))
+        throw CommandError{*error};
+    const GlassFormulaResult found = FindGlassFormula(catalogue, glassName);
+    if (found.row < 0) throw CommandError{found.error};
+
+    nlohmann::ordered_json indices = nlohmann::ordered_json::object();
+    for (int line = 0; line < kCatalogueTitleCount - 1; ++line) {
+        const auto index = ParseNumber(catalogue.TitledCell(static_cast<CatalogueTitle>(line), found.row));
+        indices[kLineNames[line]] = index ? nlohmann::ordered_json(FiveDecimals(*index)) : nullptr;
+    }
+    nlohmann::ordered_json extra = nlohmann::ordered_json::object();
+    for (double nanometres : wavelengths) {
+        if (!found.Ok()) throw CommandError{found.error};
+        const auto index = found.formula.IndexAt(nanometres);
+        if (!index)
+            throw CommandError{glassName + ": the " + std::string(found.formula.Name()) + " formula of the " +
+                               std::string(MakerName(*maker)) + " catalogue gives no real index at " +
+                               FormatShortest(nanometres) + " nm"};
+        extra[FormatShortest(nanometres)] = FiveDecimals(*index);
+    }
+
+    if (json) {
+        nlohmann::ordered_json result;
+        result["maker"] = MakerName(*maker);
+        result["name"] = glassName;
+        result["indices"] = std::move(indices);
+        result["extra"] = std::move(extra);
+        out << result.dump() << '\n';
+        return;
+    }
+    out << "maker: " << MakerName(*maker) << "\nname: " << glassName << '\n';
+    for (const auto& [line, index] : indices.items())
+        out << 'n' << line << ": " << (index.is_null() ? "none" : FormatFixed(index.get<double>(), 5))
+            << '\n';
+    for (const auto& [nanometres, index] : extra.items())
+        out << nanometres << "nm: " << FormatFixed(index.get<double>(), 5) << '\n';
+}
+
+} // namespace
+
+Command AddGlassCommand(CLI::App& app) {
+    struct Options {
+        std::string maker, name;
+        std::vector<double> wavelengths;
+        bool json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* glass = app.add_subcommand(
+        "glass", "Refractive indices of a catalogue glass at the eleven lines and at other wavelengths");
+    glass->add_option("--maker", options->maker, "Glass maker: Sumita, Ohara, HOYA or Schott")->required();
+    glass->add_option("--name", options->name, "Glass name as the catalogue writes it, e.g. N-BK7")
+        ->required();
+    const CLI::Validator positive(
+        [](std::string& text) {
+            const auto value = ParseNumber(text);
+            return value && *value > 0 ? std::string()
+                                       : "\"" + text + "\" is not a positive number of nanometres";
+        },
+        "NM");
+    glass
+        ->add_option("--wavelength", options->wavelengths,
+                     "Further wavelengths in nm, computed by the maker's formula")
+        ->check(positive);
+    glass->add_flag("--json", options->json, "Print one JSON object");
+    return {glass, [options](std::ostream& out, std::ostream&) {
+                RunGlass(options->maker, options->name, options->wavelengths, options->json, out);
+            }};
+}
+
+} // namespace vitrimo::cli

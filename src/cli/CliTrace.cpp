@@ -1,0 +1,184 @@
+// vitrimo-cli trace and curves: exact rays and the aberration curves of a lens.
+#include "cli/CliCommon.h"
+#include "cli/CliHost.h"
+#include "engine/AberrationCurves.h"
+#include "engine/RayTracer.h"
+#include "model/NumberFormat.h"
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace vitrimo::cli {
+namespace {
+
+// A tracer bound to the lens, with its entrance pupil found.
+void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host) {
+    tracer.Bind(loaded.lens, loaded.paraxial);
+    tracer.EntrancePupilDiameter(host);
+}
+
+// "0.5,-0.25" as two numbers.
+std::array<double, 2> PupilPoint(const std::string& text) {
+    const auto comma = text.find(',');
+    const auto y = ParseNumber(text.substr(0, comma));
+    const auto z = comma == std::string::npos ? std::nullopt : ParseNumber(text.substr(comma + 1));
+    if (!y || !z)
+        throw CommandError{"--pupil needs two numbers Y,Z (fractions of the pupil radius), not \"" + text +
+                           "\""};
+    return {*y, *z};
+}
+
+std::string Cell(const std::optional<double>& value) {
+    return value ? FormatGeneral(*value, 12) : std::string();
+}
+
+} // namespace
+
+Command AddTraceCommand(CLI::App& app) {
+    struct Options {
+        std::string lens, pupil = "0,0", wavelength;
+        double angle = 0, defocus = 0;
+        bool json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* trace = app.add_subcommand(
+        "trace",
+        "One exact ray: its point on the image surface, direction and optical path to the chief ray");
+    trace->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
+    trace->add_option("--angle", options->angle, "Field angle in degrees (default 0)");
+    trace->add_option(
+        "--pupil", options->pupil,
+        "Pupil point Y,Z as fractions of the entrance pupil radius, from the axis (default 0,0)");
+    trace->add_option("--wavelength", options->wavelength,
+                      "Line t s A r C d e F g h i (default: the reference)");
+    trace->add_option("--defocus", options->defocus,
+                      "Image plane shift from the paraxial image, mm (default 0)");
+    trace->add_flag("--json", options->json, "Print one JSON object");
+
+    return {trace, [options](std::ostream& out, std::ostream& err) {
+                const auto pupil = PupilPoint(options->pupil);
+                LoadedLens loaded;
+                LoadLensWithImage(options->lens, loaded, err);
+                CliHost host;
+                RayTracer tracer;
+                PrepareTracer(tracer, loaded, host);
+                const int wavelength = options->wavelength.empty()
+                                           ? loaded.lens.Wavelengths().Reference()
+                                           : WavelengthByName(loaded.lens, options->wavelength);
+                tracer.SetTracedWavelengths({wavelength});
+
+                TraceContext& context = tracer.Context();
+                context.mode = TraceMode::Spot;
+                context.fieldAngle = options->angle;
+                const int rays = context.idealLensPresent ? 3 : 2;
+                tracer.AllocateBundle(rays);
+                const double radius = context.entrancePupilDiameter / 2;
+                const double yp = pupil[0] * radius, zp = pupil[1] * radius;
+                // The chief ray crosses the pupil centre; a plane wave reaches the start plane late by
+                // sin(angle) times the height.
+                const double sine =
+                    context.firstSurface == 1 ? std::sin(options->angle * std::numbers::pi / 180) : 0;
+                tracer.SetStart(0, tracer.StartRay(0, 0));
+                tracer.SetStart(1, tracer.StartRay(yp, zp), sine * yp);
+                if (context.idealLensPresent) tracer.SetStart(2, tracer.StartRay(1.1e-6, 0), sine * 1.1e-6);
+                context.defocus = tracer.ParaxialImageDistance() - tracer.LastDistance() + options->defocus;
+                const TraceOutcome outcome = tracer.TraceAll(host);
+                if (!outcome.completed) throw CommandError{options->lens + ": " + outcome.error};
+
+                const RayRecord ray = tracer.Bundle().Record(1, 0, 0);
+                const auto point = tracer.ImageSurfacePoint(1, 0);
+                nlohmann::ordered_json result;
+                result["y"] = NumberOrNull(point ? (*point)[0] : 0, point.has_value());
+                result["z"] = NumberOrNull(point ? (*point)[1] : 0, point.has_value());
+                result["L"] = ray.L;
+                result["M"] = ray.M;
+                result["N"] = ray.N;
+                result["optical_path"] = tracer.Bundle().Path(1, 0, 0);
+                result["vignetted"] = tracer.Bundle().Vignetted(1, 0, 0);
+                Print(out, result, options->json);
+            }};
+}
+
+Command AddCurvesCommand(CLI::App& app) {
+    struct Options {
+        std::string lens, kind;
+        int steps = 30;
+        double angle = 0, maxAngle = 0, defocus = 0;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* curves =
+        app.add_subcommand("curves", "Aberration curves from exact rays, as tab-separated columns");
+    curves->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
+    curves->add_option("--kind", options->kind, "longitudinal, transverse, astigmatism or distortion")
+        ->required()
+        ->check(CLI::IsMember({"longitudinal", "transverse", "astigmatism", "distortion"}));
+    curves
+        ->add_option("--steps", options->steps,
+                     "Steps per pupil radius or up to the maximum angle (default 30)")
+        ->check(CLI::Range(1, 10000));
+    curves->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
+    curves->add_option("--max-angle", options->maxAngle,
+                       "Maximum field angle of astigmatism and distortion, degrees");
+    curves->add_option("--defocus", options->defocus,
+                       "Image plane shift of the transverse fans, mm (default 0)");
+
+    return {curves, [options](std::ostream& out, std::ostream& err) {
+                LoadedLens loaded;
+                LoadLensWithImage(options->lens, loaded, err);
+                CliHost host;
+                RayTracer tracer;
+                PrepareTracer(tracer, loaded, host);
+                const CurveKind kind = options->kind == "longitudinal"  ? CurveKind::Longitudinal
+                                       : options->kind == "transverse"  ? CurveKind::Transverse
+                                       : options->kind == "astigmatism" ? CurveKind::Astigmatism
+                                                                        : CurveKind::Distortion;
+                CurveSettings settings;
+                settings.steps = options->steps;
+                settings.fieldAngle = options->angle;
+                settings.maxAngle = options->maxAngle;
+                settings.defocus = options->defocus;
+                const CurveResult curve = ComputeCurve(tracer, kind, settings, host);
+                if (!curve.Ok()) throw CommandError{options->lens + ": " + curve.error};
+
+                std::vector<std::string> names;
+                for (int w = 0; w < tracer.TracedWavelengthCount(); ++w)
+                    names.push_back(WavelengthName(loaded.lens, tracer.ListWavelength(w)));
+                std::string header;
+                switch (kind) {
+                case CurveKind::Longitudinal:
+                    header = "pupil_height";
+                    break;
+                case CurveKind::Transverse:
+                    header = "fan\tindex\tpupil";
+                    break;
+                default:
+                    header = "angle";
+                    break;
+                }
+                for (const auto& name : names)
+                    header +=
+                        kind == CurveKind::Astigmatism ? "\t" + name + "_m\t" + name + "_s" : "\t" + name;
+                if (kind == CurveKind::Longitudinal) header += "\tsine_condition";
+                out << header << '\n';
+
+                const int fan = 2 * settings.steps + 1;
+                for (std::size_t k = 0; k < curve.abscissa.size(); ++k) {
+                    std::string line;
+                    if (kind == CurveKind::Transverse) {
+                        const bool meridional = static_cast<int>(k) < fan;
+                        line = std::string(meridional ? "m" : "s") + "\t" +
+                               std::to_string(meridional ? k : k - fan) + "\t";
+                    }
+                    line += FormatGeneral(curve.abscissa[k], 12);
+                    for (std::size_t w = 0; w < names.size(); ++w) {
+                        line += "\t" + Cell(curve.values[w][k]);
+                        if (kind == CurveKind::Astigmatism) line += "\t" + Cell(curve.sagittal[w][k]);
+                    }
+                    if (kind == CurveKind::Longitudinal) line += "\t" + Cell(curve.sineCondition[k]);
+                    out << line << '\n';
+                }
+            }};
+}
+
+} // namespace vitrimo::cli

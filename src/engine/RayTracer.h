@@ -1,0 +1,181 @@
+// The exact (real) ray trace.
+//
+// One RayTracer exists in the program. It owns the RayBundle and the TraceContext; the analysis windows
+// start their rays in the bundle, call TraceAll, and read the rays back. Before a calculation the tracer
+// is bound to a lens whose arrays are current (Bind), which also takes the paraxial data it needs.
+//
+// Frames and signs: x is the optical axis, y meridional, z sagittal, lengths in mm. A record's x is
+// measured from the vertex of the surface processed last. Decenters shift, tilts rotate the frame of all
+// later surfaces; after an odd number of mirrors distances and indices are negative and the rays travel
+// towards -x. The relative optical path of every ray is its path minus that of ray 0 of the same
+// wavelength and slot. Intermediate arithmetic is in extended precision.
+//
+// A ray that misses a surface, is blocked by an aperture or an obscuration, is totally reflected, or
+// does not converge on an asphere is flagged vignetted; the trace goes on with the others.
+#pragma once
+
+#include "engine/ParaxialTrace.h"
+#include "engine/RayBundle.h"
+#include "model/Host.h"
+#include "model/Lens.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vitrimo {
+
+// What the rays of the bundle are for; set by each analysis's ray set-up.
+enum class TraceMode {
+    Longitudinal,  // longitudinal spherical aberration
+    Transverse,    // transverse ray fans
+    Field,         // astigmatism and distortion: all-ray mode
+    Spot,          // spot diagram
+    WavefrontLine, // wavefront fans (the transverse set-up)
+    WavefrontFace, // wavefront map (the spot set-up)
+    Diffraction,   // point spread function
+    CrossSection,  // rays for the lens drawing
+};
+
+struct TraceContext {
+    double indexBefore = 1; // signed: negative after an odd number of mirrors
+    double indexAfter = 1;
+    int firstSurface = 1;          // 1 for an object at infinity, 2 at a limited distance
+    bool mirrorFollowed = false;   // the surface processed last reflected the rays
+    bool run = true;               // cleared to abandon the trace
+    bool idealLensPresent = false; // the last ray is then the extra reference ray
+    bool screenPresent = false;
+    bool allRayMode = false; // flagged rays go on being traced; no obscuration test
+    double entrancePupilDiameter = 0;
+    double entrancePupilDistance = 0; // from the paraxial trace
+    int stopSurface = -1;
+    double defocus = 0;    // image-plane shift along the axis, mm
+    double fieldAngle = 0; // degrees
+    int slot = 0;          // the field-angle slot being traced
+    TraceMode mode = TraceMode::Longitudinal;
+};
+
+// The outcome of a trace that could not complete.
+struct TraceOutcome {
+    bool completed = true; // false: stopped by the user, or failed (error holds why)
+    std::string error;
+};
+
+class RayTracer {
+public:
+    RayBundle& Bundle() { return bundle_; }
+    const RayBundle& Bundle() const { return bundle_; }
+    TraceContext& Context() { return context_; }
+    const TraceContext& Context() const { return context_; }
+
+    // Takes the surface data of a lens whose arrays are current, and the paraxial results. Sets the
+    // first traced surface, the ideal-lens flag, the stop and the paraxial entrance pupil distance.
+    void Bind(const Lens& lens, const ParaxialTrace& paraxial);
+    bool Bound() const { return lens_ != nullptr; }
+
+    // The traced wavelengths, in list order: the marked ones and the reference one.
+    int TracedWavelengthCount() const { return static_cast<int>(wavelengthOf_.size()); }
+    // The list position (WavelengthList) of traced wavelength w.
+    int ListWavelength(int w) const { return wavelengthOf_.at(w); }
+    // The traced wavelength number of the reference wavelength.
+    int ReferenceTraced() const { return referenceTraced_; }
+    // Traces only these list positions instead (for a single-wavelength calculation).
+    void SetTracedWavelengths(std::vector<int> listPositions);
+
+    int SurfaceCount() const { return static_cast<int>(surfaces_.size()) - 1; } // n, the last surface
+    // Bundle sized for `rays` rays at every traced wavelength and `slots` field angles; flags cleared.
+    void AllocateBundle(int rays, int slots = 1);
+
+    // ---- Ray starts ----
+    // Where the chief ray of the current field angle crosses the start plane: -P tan(theta).
+    double ChiefHeight() const { return ChiefHeight(context_.fieldAngle); }
+    // A ray through pupil point (yp, zp) of the entrance pupil plane (mm from the axis), started by the
+    // object's rules: parallel at the field angle for an object at infinity, from the object point
+    // otherwise. The optical path at the start is 0; the caller adds the plane-wave delay.
+    RayRecord StartRay(double yp, double zp) const { return StartRay(yp, zp, context_.fieldAngle); }
+    // The same for another field angle (degrees).
+    RayRecord StartRay(double yp, double zp, double fieldAngleDegrees) const;
+    // Where the chief ray of a field angle (degrees) crosses the start plane.
+    double ChiefHeight(double fieldAngleDegrees) const;
+    // Puts the same ray into every traced wavelength of the current slot.
+    void SetStart(int r, const RayRecord& ray, double path = 0);
+
+    // ---- Tracing ----
+    // One surface for traced wavelength w, with the context's index before and after.
+    bool RefractAtSurface(int i, int w);
+    // Rotates the rays of w: by phi about the axis, theta in the x-y plane about x0, back by phi.
+    void RotateBundle(int w, double phiDegrees, double thetaDegrees, double pivot);
+    // The whole trace of the current slot: every traced wavelength through the first ... last surface,
+    // then the image surface. Calls host.KeepGoing() before each surface.
+    TraceOutcome TraceAll(Host& host);
+    // Traces surfaces first ... last only (the cross-section draws faces on the way).
+    TraceOutcome TraceSurfaces(Host& host, int first, int last);
+
+    // ---- The image ----
+    // Where ray r of w meets the image surface (the plane at the last distance plus the defocus, or the
+    // curved focal plane), as (y, z); nullopt when the ray cannot reach it.
+    std::optional<std::array<double, 2>> ImageSurfacePoint(int r, int w) const;
+    // The index after the last surface at the d line carries the image side's sign (mirrors).
+    double ImageSideSign() const;
+    // The signed distance of the last surface to the image plane, and the paraxial one.
+    double LastDistance() const { return surfaces_[SurfaceCount()].distance; }
+    double ParaxialImageDistance() const;
+    // The paraxial focal length as the main window shows it, and 1/alpha_0 of a limited-distance object.
+    double FocalLength() const { return lens_ ? lens_->FocalLength() : 0; }
+    double InverseStartAngle() const { return paraxial_ ? paraxial_->InverseStartAngle() : 0; }
+    // The sag of the curved image surface at height h; 0 for a flat one.
+    double ImageSag(double h) const;
+    // The curvature of the image surface (the focal-plane row after the last surface), 0 when flat.
+    double ImageCurvature() const;
+
+    // ---- Aiming ----
+    // The start height (object at infinity) or pupil height (limited distance) whose ray crosses surface
+    // `target` at height `height`, for the current field angle. nullopt when the search fails.
+    std::optional<double> Aim(Host& host, int target, double height, double start);
+    // The entrance pupil diameter: twice the aimed height of the stop's rim; stores it and the stop.
+    double EntrancePupilDiameter(Host& host);
+    // The chief ray's start for the current field angle, aimed at the centre of the stop.
+    std::optional<double> AimChiefRay(Host& host);
+
+    // Why the last trace failed.
+    const std::string& LastError() const { return error_; }
+
+private:
+    // A surface as the trace needs it: sums and trigonometry done once per calculation.
+    struct TraceSurface {
+        double curvature = 0;
+        double distance = 0; // signed
+        double shiftX = 0;
+        double decenterY = 0; // Y + dy
+        double decenterZ = 0; // Z + dz
+        double tilt = 0;      // Theta + dTheta, degrees
+        double azimuth = 0;   // Phi + dPhi, degrees
+        double conic = 0;
+        std::array<double, 6> aspheric{};
+        bool isAspheric = false;
+        double apertureSquared = 0; // (effective diameter / 2)^2
+        double obscuredSquared = 0; // (hide diameter / 2)^2
+        double effectiveDiameter = 0;
+        SurfaceType type = SurfaceType::Plain;
+    };
+
+    bool Processed(const RayBlock& block, int r) const;
+    void IntersectAndRefract(const TraceSurface& s, RayBlock& block, double pivot);
+    bool IdealLens(int i, RayBlock& block);
+    void ShiftAndTilt(int w, const TraceSurface& s, double pivot);
+
+    RayBundle bundle_;
+    TraceContext context_;
+    const Lens* lens_ = nullptr;
+    const ParaxialTrace* paraxial_ = nullptr;
+    std::vector<TraceSurface> surfaces_; // 0 ... n, and the focal-plane row after n when there is one
+    bool focalPlaneRow_ = false;
+    std::vector<int> wavelengthOf_;
+    int referenceTraced_ = 0;
+    std::vector<double> indices_; // [i * listCount + j]
+    int listCount_ = 0;
+    std::string error_;
+};
+
+} // namespace vitrimo

@@ -1,0 +1,157 @@
+#include "cli/Cli.h"
+#include "model/LensFile.h"
+#include "support/ReferenceTrace.h"
+#include "support/TestUtil.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace vitrimo {
+namespace {
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), "vitrimo-cli");
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            fields.push_back(line.substr(start, tab - start));
+        fields.push_back(line.substr(start));
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+const std::string kLens = test::SourcePath("data/Lens/");
+
+TEST(CliTrace, SingletRaysAgreeWithAnIndependentTrace) {
+    // The sample singlet: N-BK7 (nd 1.51680), radii 102.5 and -102.5, 5 mm thick, a 22 mm pupil at its
+    // first face, the image plane at the paraxial focus 98.3369474463 mm behind it.
+    const double n = 1.51680, bfd = 98.3369474463, radius = 11;
+    for (auto [angle, yp, zp] :
+         std::vector<std::array<double, 3>>{{0, 0.5, 0.3}, {3, -0.8, 0}, {-2, 0.2, -0.6}}) {
+        const CliRun run =
+            Cli({"trace", kLens + "singlet.ldt", "--angle", std::to_string(angle), "--pupil",
+                 std::to_string(yp) + "," + std::to_string(zp), "--wavelength", "d", "--json"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json.size(), 7u);
+        const double theta = angle * M_PI / 180;
+        const auto [hit, d] = test::ReferenceSinglet(
+            {0, yp * radius, zp * radius}, {std::cos(theta), std::sin(theta), 0}, 102.5, -102.5, 5, n);
+        const double travel = (5 + bfd - hit.x) / d.x;
+        EXPECT_TRUE(test::Near(json["y"].get<double>(), hit.y + travel * d.y, 0, 1e-9)) << run.out;
+        EXPECT_TRUE(test::Near(json["z"].get<double>(), hit.z + travel * d.z, 0, 1e-9)) << run.out;
+        EXPECT_TRUE(test::Near(json["L"].get<double>(), d.x, 0, 1e-12));
+        EXPECT_TRUE(test::Near(json["M"].get<double>(), d.y, 0, 1e-12));
+        EXPECT_TRUE(test::Near(json["N"].get<double>(), d.z, 0, 1e-12));
+        EXPECT_EQ(json["vignetted"], false);
+    }
+}
+
+TEST(CliTrace, CassegrainFocusesAxialRaysAndItsSecondaryBlocksTheCentre) {
+    const CliRun rim = Cli({"trace", kLens + "cassegrain.ldt", "--pupil", "0.9,0", "--json"});
+    ASSERT_EQ(rim.code, 0) << rim.err;
+    const auto json = nlohmann::json::parse(rim.out);
+    EXPECT_LT(std::fabs(json["y"].get<double>()), 1e-9);
+    EXPECT_EQ(json["vignetted"], false);
+    const CliRun centre = Cli({"trace", kLens + "cassegrain.ldt", "--pupil", "0.1,0.1", "--json"});
+    ASSERT_EQ(centre.code, 0) << centre.err;
+    EXPECT_EQ(nlohmann::json::parse(centre.out)["vignetted"], true);
+}
+
+TEST(CliTrace, BadArgumentsFailWithOneLine) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"trace", kLens + "singlet.ldt", "--pupil", "half"},
+             {"trace", kLens + "singlet.ldt", "--wavelength", "X"},
+             {"curves", kLens + "singlet.ldt", "--kind", "longitudinal", "--steps", "0"},
+             {"curves", kLens + "singlet.ldt", "--kind", "coma"}}) {
+        const CliRun run = Cli(args);
+        EXPECT_NE(run.code, 0);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
+TEST(CliCurves, ColumnsPerWavelengthAndARowPerPoint) {
+    const CliRun longitudinal =
+        Cli({"curves", kLens + "achromat.ldt", "--kind", "longitudinal", "--steps", "4"});
+    ASSERT_EQ(longitudinal.code, 0) << longitudinal.err;
+    const auto rows = Rows(longitudinal.out);
+    ASSERT_EQ(rows.size(), 1u + 5u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"pupil_height", "r", "C", "d", "e", "F", "g", "h",
+                                                 "sine_condition"}));
+    EXPECT_TRUE(test::Near(std::stod(rows[5][0]), (25.4 - 0.001) / 2 + 1e-6, 1e-12));
+    // On the axis every wavelength starts at its paraxial focus: d at 0, the others at their colour.
+    EXPECT_LT(std::fabs(std::stod(rows[1][3])), 1e-9);
+    EXPECT_LT(std::fabs(std::stod(rows[1][8])), 1e-9);
+
+    const CliRun fans =
+        Cli({"curves", kLens + "achromat.ldt", "--kind", "transverse", "--steps", "3", "--angle", "1"});
+    ASSERT_EQ(fans.code, 0) << fans.err;
+    const auto fanRows = Rows(fans.out);
+    ASSERT_EQ(fanRows.size(), 1u + 2u * 7u);
+    EXPECT_EQ(fanRows[0][0], "fan");
+    EXPECT_EQ(fanRows[1][0], "m");
+    EXPECT_EQ(fanRows[8][0], "s");
+    EXPECT_EQ(fanRows[8][1], "0");
+
+    const CliRun astigmatism = Cli({"curves", kLens + "cooke-triplet.ldt", "--kind", "astigmatism", "--steps",
+                                    "2", "--max-angle", "10"});
+    ASSERT_EQ(astigmatism.code, 0) << astigmatism.err;
+    const auto astRows = Rows(astigmatism.out);
+    ASSERT_EQ(astRows.size(), 4u);
+    EXPECT_EQ(astRows[0][1], "r_m");
+    EXPECT_EQ(astRows[0][2], "r_s");
+    EXPECT_EQ(astRows[3][0], "10");
+    // On the axis the meridional and sagittal foci coincide.
+    EXPECT_TRUE(test::Near(std::stod(astRows[1][5]), std::stod(astRows[1][6]), 0, 1e-8));
+}
+
+TEST(CliCurves, AnIdealLensHasNoDistortion) {
+    test::TempDir dir;
+    Lens lens =
+        test::MakeLens({{"Ideal Lens", "50", "50", "1", "", "20"}, {"Air", "0", "0", "1", "", "200"}});
+    ASSERT_FALSE(WriteLensFile(lens, dir.File("ideal.ldt")));
+    const CliRun run =
+        Cli({"curves", dir.File("ideal.ldt"), "--kind", "distortion", "--steps", "3", "--max-angle", "30"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const auto rows = Rows(run.out);
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t r = 1; r < rows.size(); ++r)
+        for (std::size_t c = 1; c < rows[r].size(); ++c)
+            EXPECT_LT(std::fabs(std::stod(rows[r][c])), 1e-7) << r;
+}
+
+TEST(CliSeidel, PrintsTheSavedTableWithItsSubtotals) {
+    const CliRun run =
+        Cli({"seidel", kLens + "double-gauss.ldt", "--subtotal", "2", "--subtotal", "4", "--subtotal", "7"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const auto rows = Rows(run.out);
+    // 11 faces, the header, the sum, and the subtotals at rows 4 and 7 (row 2 is refused).
+    ASSERT_EQ(rows.size(), 11u + 2u + 2u);
+    EXPECT_EQ(rows[4][0], "-");
+    EXPECT_EQ(rows[7][0], "-");
+    EXPECT_EQ(rows.back()[0], "SUM");
+    for (const auto& row : rows) EXPECT_EQ(row.size(), 14u);
+    EXPECT_NE(run.out.find("\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace vitrimo
