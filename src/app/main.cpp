@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
 
     vitrimo::QtHost host(vitrimo::ProgramDataDirectory() + "/help");
     vitrimo::MainWindowSetup setup{vitrimo::Workspace::FromCurrentDirectory(), vitrimo::SettingsPath(),
-                                   vitrimo::FallbackSettingsPath()};
+                                   vitrimo::FallbackSettingsPath(), vitrimo::ProgramDataDirectory()};
     vitrimo::TFLensdata window(host, std::move(setup));
     host.SetParent(&window);
     host.focusCell = [&window](int column, int row) { window.SetCurrentCell(column, row); };

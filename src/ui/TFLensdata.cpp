@@ -91,7 +91,8 @@ const char* const kNotYetAvailable[] = {
 
 TFLensdata::TFLensdata(UiHost& host, MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent), host_(host), workspace_(std::move(setup.workspace)),
-      settings_(std::move(setup.settingsPath), std::move(setup.fallbackSettingsPath)) {
+      settings_(std::move(setup.settingsPath), std::move(setup.fallbackSettingsPath)),
+      programDataDir_(std::move(setup.programDataDir)) {
     FormCreate();
 }
 
@@ -648,6 +649,18 @@ void TFLensdata::ReloadTable() {
     const auto [column, row] = CurrentCell();
     model_->Reload();
     if (column >= 0) SetCurrentCell(column, std::min(row, lens_.RowCount() - 1));
+}
+
+void TFLensdata::TableChanged() {
+    ReloadTable();
+    ShowFocalLength(false);
+    ShowSaved(false);
+    if (lens_.RowCount() >= 3) SetAnalysisEnabled(true);
+    UpdateFaceCommands();
+}
+
+int TFLensdata::FontHeight() const {
+    return std::max(QFontMetrics(font()).height(), 1);
 }
 
 void TFLensdata::ResetTable() {

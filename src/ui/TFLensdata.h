@@ -27,6 +27,7 @@ struct MainWindowSetup {
     Workspace workspace;          // the start folder (last-data file, Undo snapshot) and the lens folder
     QString settingsPath;         // the settings file beside the program
     QString fallbackSettingsPath; // where settings go when that place cannot be written
+    QString programDataDir;       // the program's own files: catalogues, RGBtable.txt, help
 };
 
 class TFLensdata : public QMainWindow {
@@ -71,6 +72,15 @@ public:
 
     // The table reset of New, Open and Undo, with the window's part of it.
     void ResetTable();
+
+    // ---- For the other windows ----
+    // A command of another window changed the table text: show it, hide the focal length and "Saved",
+    // and apply the enabling rules. (The command itself calls Lens::MarkChanged.)
+    void TableChanged();
+    SettingsFile& Settings() { return settings_; }
+    const QString& ProgramDataDir() const { return programDataDir_; }
+    // The pixel height of the window's font: other windows size their grids from it.
+    int FontHeight() const;
 
     // ---- For tests and the other windows ----
     QAction* Action(const QString& name) const;
@@ -122,6 +132,7 @@ private:
     UiHost& host_;
     Workspace workspace_;
     SettingsFile settings_;
+    QString programDataDir_;
     Lens lens_;
     ParaxialTrace paraxial_;
 

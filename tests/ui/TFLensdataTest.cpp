@@ -47,7 +47,8 @@ class TFLensdataTest : public QObject {
 
     std::unique_ptr<TFLensdata> MakeWindow(bool show = true) {
         MainWindowSetup setup{Workspace::At(StartDir().toStdString()), Settings(),
-                              dir_->filePath("config/vitrimo.ini")};
+                              dir_->filePath("config/vitrimo.ini"),
+                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
         auto window = std::make_unique<TFLensdata>(host_, std::move(setup));
         if (show) window->show();
         return window;
@@ -199,7 +200,7 @@ private slots:
     void settingsGoToTheConfigurationFolderWhenTheirPlaceCannotBeWritten() {
         QVERIFY(!WriteFileAtomically(dir_->filePath("blocker").toStdString(), "a file, not a folder"));
         MainWindowSetup setup{Workspace::At(StartDir().toStdString()), dir_->filePath("blocker/vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini")};
+                              dir_->filePath("config/vitrimo.ini"), QString()};
         TFLensdata window(host_, std::move(setup));
         window.SetMemoVisible(true);
         window.Inifile1Click();
@@ -250,7 +251,7 @@ private slots:
         Edit(*window, col::EffectiveDiameter, 1, "12");
         host_.buttonAnswers = {ButtonCancel};
         window->FileOpen();
-        QVERIFY(host_.dialogTitles.isEmpty());  // cancelled before the dialog
+        QVERIFY(host_.dialogTitles.isEmpty()); // cancelled before the dialog
         host_.buttonAnswers = {ButtonNo};
         host_.openFiles = {QString()};
         window->FileOpen();
