@@ -1,8 +1,10 @@
 #include "ui/QtHost.h"
 
 #include "ui/Locale.h"
+#include "ui/SmallDialogs.h"
 #include "ui/TAboutBox.h"
 
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -107,6 +109,37 @@ std::optional<QFont> QtHost::ChooseFont(const QFont& current) {
     const QFont font = QFontDialog::getFont(&ok, current, parent_);
     if (!ok) return std::nullopt;
     return font;
+}
+
+int QtHost::AskChoice(const Wording& caption, const Wording& prompt, const Wording& first,
+                      const Wording& second, int current) {
+    TOKRightDlg dialog(parent_);
+    return dialog.Choose(Tr(caption), Tr(prompt), Tr(first), Tr(second), current);
+}
+
+std::optional<UiHost::NumberAnswer> QtHost::AskNumber(const Wording& caption, const Wording& prompt,
+                                                      const std::string& value, const std::string& unit,
+                                                      bool withMinutes, const std::string& minutes) {
+    TFNumInput dialog(parent_);
+    const auto answer =
+        dialog.Ask(Tr(caption), Tr(prompt), QString::fromStdString(value), QString::fromStdString(unit),
+                   withMinutes, QString::fromStdString(minutes));
+    if (!answer) return std::nullopt;
+    return NumberAnswer{answer->value.toStdString(), answer->minutes.toStdString()};
+}
+
+std::optional<int> QtHost::AskInteger(const Wording& caption, const Wording& prompt, int value, int minimum,
+                                      int maximum) {
+    TFSpinEdit dialog(parent_);
+    return dialog.Ask(Tr(caption), Tr(prompt), value, minimum, maximum);
+}
+
+std::optional<unsigned> QtHost::ChooseColour(unsigned current) {
+    const QColor start(current & 0xFF, (current >> 8) & 0xFF, (current >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(start, parent_);
+    if (!chosen.isValid()) return std::nullopt;
+    return static_cast<unsigned>(chosen.red()) | static_cast<unsigned>(chosen.green()) << 8 |
+           static_cast<unsigned>(chosen.blue()) << 16;
 }
 
 void QtHost::ShowHelp(int topic) {

@@ -26,6 +26,14 @@ public:
     QString SaveFileName(const Wording& title, const QString& directory, const FileFilter& filter,
                          const QString& fileName) override;
     std::optional<QFont> ChooseFont(const QFont& current) override;
+    int AskChoice(const Wording& caption, const Wording& prompt, const Wording& first, const Wording& second,
+                  int current) override;
+    std::optional<NumberAnswer> AskNumber(const Wording& caption, const Wording& prompt,
+                                          const std::string& value, const std::string& unit, bool withMinutes,
+                                          const std::string& minutes) override;
+    std::optional<int> AskInteger(const Wording& caption, const Wording& prompt, int value, int minimum,
+                                  int maximum) override;
+    std::optional<unsigned> ChooseColour(unsigned current) override;
     void ShowHelp(int topic) override;
     void ShowAbout() override;
 

@@ -17,6 +17,10 @@ public:
     std::deque<QString> openFiles;                      // empty queue: Cancel
     std::deque<QString> saveFiles;
     std::deque<std::optional<QFont>> fonts;
+    std::deque<int> choices;                         // empty queue: the current choice (Cancel)
+    std::deque<std::optional<NumberAnswer>> numbers; // empty queue: Cancel
+    std::deque<std::optional<int>> integers;         // empty queue: Cancel
+    std::deque<std::optional<unsigned>> colours;     // empty queue: Cancel
 
     QStringList prompts;
     QStringList messages;
@@ -49,6 +53,29 @@ public:
     }
 
     std::optional<QFont> ChooseFont(const QFont&) override { return Next(fonts, std::optional<QFont>()); }
+    int AskChoice(const Wording& caption, const Wording& prompt, const Wording&, const Wording&,
+                  int current) override {
+        dialogTitles << Tr(caption);
+        prompts << Tr(prompt);
+        return Next(choices, current);
+    }
+    std::optional<NumberAnswer> AskNumber(const Wording& caption, const Wording& prompt,
+                                          const std::string& value, const std::string&, bool,
+                                          const std::string&) override {
+        dialogTitles << Tr(caption);
+        prompts << Tr(prompt);
+        numberDefaults << QString::fromStdString(value);
+        return Next(numbers, std::optional<NumberAnswer>());
+    }
+    std::optional<int> AskInteger(const Wording& caption, const Wording& prompt, int, int, int) override {
+        dialogTitles << Tr(caption);
+        prompts << Tr(prompt);
+        return Next(integers, std::optional<int>());
+    }
+    std::optional<unsigned> ChooseColour(unsigned) override {
+        return Next(colours, std::optional<unsigned>());
+    }
+    QStringList numberDefaults;
     void ShowHelp(int topic) override { helpTopics.push_back(topic); }
     void ShowAbout() override { ++aboutShown; }
 
