@@ -31,6 +31,7 @@ Command AddGlassCommand(CLI::App& app);
 Command AddTraceCommand(CLI::App& app);
 Command AddCurvesCommand(CLI::App& app);
 Command AddSeidelCommand(CLI::App& app);
+Command AddScaleCommand(CLI::App& app);
 
 // The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
 std::string ProgramDataDir();

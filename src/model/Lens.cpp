@@ -140,7 +140,7 @@ void Lens::AddFace() {
 }
 
 void Lens::InsertFace(int row) {
-    if (row < 2 || row >= RowCount()) return;
+    if (row < 1 || row >= RowCount()) return;
     const int noColumn = Column(col::No);
     table_.SetRowCount(RowCount() + 1);
     SetText(noColumn, RowCount() - 1, std::to_string(RowCount() - 2));

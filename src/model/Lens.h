@@ -93,7 +93,7 @@ public:
     void ResetTable();
     // Appends an empty face row numbered after the last one.
     void AddFace();
-    // Inserts an empty face at `row`, moving that row and the rows below down.
+    // Inserts an empty row at `row` (the object row included), moving that row and the rows below down.
     void InsertFace(int row);
     // Removes a face row; shift/tilt groups follow (a group bounded by the face is dropped).
     void DeleteFace(int row);

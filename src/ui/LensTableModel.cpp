@@ -110,6 +110,13 @@ bool LensTableModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+void LensTableModel::SetHighlightRows(int first, int last) {
+    highlightFirst_ = first;
+    highlightLast_ = last;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+}
+
 void LensTableModel::Reload() {
     beginResetModel();
     endResetModel();

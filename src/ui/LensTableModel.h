@@ -28,6 +28,9 @@ public:
 
     // In-place editing is on ("Edit Cell") or off ("Select Cells").
     void SetEditing(bool on) { editing_ = on; }
+    // Rows painted in the shift/tilt group colour while a group is being defined (table rows; empty when
+    // last < first).
+    void SetHighlightRows(int first, int last);
     // The Japanese column hints follow Help > Show Hint.
     void SetHints(bool on) { hints_ = on; }
 
@@ -42,6 +45,7 @@ private:
     Lens& lens_;
     bool editing_ = true;
     bool hints_ = true;
+    int highlightFirst_ = 0, highlightLast_ = -1;
 };
 
 } // namespace vitrimo

@@ -30,10 +30,19 @@ inline const Wording PickReenter{"DoubleClick the face of re-entering the ray",
                                  "再入射面をダブルクリックして下さい"};
 inline const Wording PickSameCurvature{"DoubleClick the face of the same curvature",
                                        "同一曲率面をダブルクリックして下さい"};
+inline const Wording PickShiftTiltLast{"DoubleClick the last face of Shift or Tilt",
+                                       "シフトまたはティルト終了面をダブルクリックして下さい"};
+inline const Wording PickSameDistance{"DoubleClick the face with the same distance",
+                                      "同一面間隔の面をダブルクリックして下さい"};
+inline const Wording InvalidCombination{"Invalid combination", "組み合わせが正しくありません"};
+inline const Wording LightSourcePosition{"Light source position", "光源の位置"};
+inline const Wording InfiniteDistance{"Infinite distance", "無限遠"};
+inline const Wording LimitedDistance{"Limited distance", "有限距離"};
+inline const Wording FocalLengthCaption{"Focal Length", "焦点距離"};
+inline const Wording ScaleOfFigure{"Scale of Figure", "図の大きさ"};
+inline const Wording InputSizeOfLens{"Input the size of the Lens", "レンズの大きさを入力して下さい"};
 inline const Wording PressCalculator{"Press calculator icon", "計算機アイコンを押して下さい"};
 inline const Wording WaitAMoment{"Wait a moment", "しばらくお待ち下さい"};
-inline const Wording CalculateOtherWavelength{"Calculate refractive indice of other wavelength?",
-                                              "表にない波長の屈折率を計算しますか ?"};
 
 // Messages of this program's own (no counterpart in the classic wording).
 inline Wording CannotRead(const std::string& error) {
@@ -47,6 +56,27 @@ inline Wording UnknownColumns(const std::string& titles) {
                 ".\r\nTheir cells are shown at the right of the table but will not be saved.",
             "このプログラムが知らない列があります: " + titles +
                 "\r\nその列は表の右端に表示されますが保存されません。"};
+}
+inline const Wording TooManyGroups{"There are already 9 groups of Shift, Tilt: no more can be defined.",
+                                   "シフト、ティルトのグループは 9 個までです。これ以上は定義できません。"};
+inline Wording NoReturnFace(const std::string& face) {
+    return {"The face after a Shift, Tilt group takes its return; add a face after face " + face + " first.",
+            "シフト、ティルトのグループの後ろに戻しの面が必要です。面 " + face +
+                " の後ろに面を追加して下さい。"};
+}
+inline Wording NotANumber(const std::string& text) {
+    return {"\"" + text + "\" is not a number. Nothing was changed.",
+            "「" + text + "」は数値ではありません。何も変更していません。"};
+}
+inline Wording NotAFocalLength(const std::string& text) {
+    return {"\"" + text + "\" is not a focal length (a positive number of mm). Nothing was changed.",
+            "「" + text + "」は焦点距離 (正の数, mm) ではありません。何も変更していません。"};
+}
+inline Wording FocalLengthOutOfReach(const std::string& wanted, const std::string& reached) {
+    return {"The fixed radii and distances do not let the focal length reach " + wanted + " mm; it is now " +
+                reached + " mm, the nearest found.",
+            "固定された曲率半径と面間隔のため焦点距離を " + wanted + " mm にできません。最も近い " + reached +
+                " mm にしました。"};
 }
 inline Wording SettingsMoved(const std::string& wanted, const std::string& used, const std::string& reason) {
     return {"The settings could not be written to " + wanted + " (" + reason + ").\r\nThey are kept in " +

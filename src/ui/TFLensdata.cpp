@@ -43,47 +43,11 @@ int RoundDiv(int numerator, int denominator) {
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actUndo",
-    "actCut",
-    "actCopy",
-    "actPaste",
-    "actSelectCells",
-    "actEditCell",
-    "actSumita",
-    "actOhara",
-    "actHoya",
-    "actSchott",
-    "actAir",
-    "actMirror",
-    "actStopPlane",
-    "actFocalPlane",
-    "actScreen",
-    "actShiftTilt",
-    "actReenter",
-    "actSameCurvature",
-    "actInsertWavelength",
-    "actThirdOrder",
-    "actSphLong",
-    "actSphTrans",
-    "actAstigmatism",
-    "actDistortion",
-    "actWaveLine",
-    "actWaveFace",
-    "actSpot",
-    "actCrossSection",
-    "actMtfAngle",
-    "actFocalLength",
-    "actConditionSetting",
-    "actExecute",
-    "actStop",
-    "tbSphericalCurve",
-    "tbConditionSet",
-    "tbOptimization",
-    "tbBending",
-    "actPrint",
-    "actPrintSetup",
-    "tbPrint",
-    "actSaveAsDefault",
+    "actSumita",   "actOhara",    "actHoya",          "actSchott",      "actThirdOrder",
+    "actSphLong",  "actSphTrans", "actAstigmatism",   "actDistortion",  "actWaveLine",
+    "actWaveFace", "actSpot",     "actCrossSection",  "actMtfAngle",    "actConditionSetting",
+    "actExecute",  "actStop",     "tbSphericalCurve", "tbConditionSet", "tbOptimization",
+    "tbBending",   "actPrint",    "actPrintSetup",    "tbPrint",        "actSaveAsDefault",
     "actReadDat",
 };
 
@@ -120,8 +84,10 @@ void TFLensdata::FormCreate() {
     table_->setItemDelegate(new LensCellDelegate(table_));
     table_->verticalHeader()->hide();
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::AnyKeyPressed);
+    // A double-click acts by the cell's column (CellDoubleClicked); typing or F2 edits in place.
+    table_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    table_->installEventFilter(this);
+    table_->viewport()->installEventFilter(this);
     table_->horizontalHeader()->setHighlightSections(false);
     table_->setObjectName("StringGridLensDat");
 
@@ -162,6 +128,9 @@ void TFLensdata::FormCreate() {
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { OnCurrentChanged(); });
     connect(memo_, &QPlainTextEdit::textChanged, this, &TFLensdata::OnMemoChanged);
+    connect(table_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        CellDoubleClicked(index.column(), LensTableModel::TableRow(index));
+    });
 
     lens_.SetDataModified(false);
     lens_.SetArraysCurrent(false);
@@ -180,7 +149,7 @@ void TFLensdata::FormCreate() {
     SetCurrentCell(lens_.Column(lens_.RowCount() >= 3 ? col::GlassName : col::EffectiveDiameter),
                    lens_.RowCount() >= 3 ? 2 : 1);
     UpdateCaption();
-    UpdateFaceCommands();
+    UpdateCommands();
 }
 
 void TFLensdata::showEvent(QShowEvent* event) {
@@ -429,6 +398,24 @@ void TFLensdata::BuildMenusAndToolbar() {
     connect(Action("tbHelp"), &QAction::triggered, this, [this] { host_.ShowHelp(0); });
     connect(Action("actShowHint"), &QAction::triggered, this, &TFLensdata::Hint1Click);
     connect(Action("actAbout"), &QAction::triggered, this, [this] { host_.ShowAbout(); });
+    connect(Action("actUndo"), &QAction::triggered, this, &TFLensdata::UndoCommand);
+    connect(Action("actCut"), &QAction::triggered, this, &TFLensdata::CutCommand);
+    connect(Action("actCopy"), &QAction::triggered, this, &TFLensdata::CopyCommand);
+    connect(Action("actPaste"), &QAction::triggered, this, &TFLensdata::PasteCommand);
+    connect(Action("actSelectCells"), &QAction::triggered, this, [this] { SetSelectMode(true); });
+    connect(Action("actEditCell"), &QAction::triggered, this, [this] { SetSelectMode(false); });
+    const std::pair<const char*, SpecialFace> faces[] = {{"actAir", SpecialFace::Air},
+                                                         {"actMirror", SpecialFace::Mirror},
+                                                         {"actStopPlane", SpecialFace::StopPlane},
+                                                         {"actFocalPlane", SpecialFace::FocalPlane},
+                                                         {"actScreen", SpecialFace::Screen}};
+    for (const auto& [name, kind] : faces)
+        connect(Action(name), &QAction::triggered, this, [this, kind = kind] { SpecialFaceCommand(kind); });
+    connect(Action("actShiftTilt"), &QAction::triggered, this, &TFLensdata::ShiftTiltCommand);
+    connect(Action("actReenter"), &QAction::triggered, this, [this] { ReenterCommand(false); });
+    connect(Action("actSameCurvature"), &QAction::triggered, this, [this] { ReenterCommand(true); });
+    connect(Action("actFocalLength"), &QAction::triggered, this, &TFLensdata::FocalLengthCommand);
+    connect(Action("actInsertWavelength"), &QAction::triggered, this, &TFLensdata::InsertWavelengthCommand);
 }
 
 void TFLensdata::ApplyWording() {
@@ -582,9 +569,8 @@ QString TFLensdata::ValueText() const {
 }
 
 void TFLensdata::SetAnalysisEnabled(bool on) {
-    // The analysis windows are not part of the program yet: their commands stay disabled, but the state
-    // is kept for them.
     analysisEnabled_ = on;
+    for (const QString& name : analysisActions_) Action(name)->setEnabled(on);
 }
 
 void TFLensdata::UpdateFaceCommands() {
@@ -610,10 +596,19 @@ void TFLensdata::SetCurrentCell(int column, int tableRow) {
 void TFLensdata::OnCurrentChanged() {
     const auto [column, row] = CurrentCell();
     valueLabel_->setText(column >= 0 ? QString::fromStdString(lens_.Text(column, row)) : QString());
+    // The text a cell has when it is selected is what Undo gives back after it is edited.
+    if (column >= 0) selectedCell_ = {column, row, lens_.Text(column, row)};
+    if (pick_ == Pick::ShiftTiltLast && row >= 1) model_->SetHighlightRows(pendingGroup_.first + 1, row);
     UpdateFaceCommands();
 }
 
 void TFLensdata::OnCellEdited(int column, int row) {
+    if (selectedCell_.column == column && selectedCell_.row == row)
+        cellUndo_ = selectedCell_;
+    else
+        cellUndo_ = CellUndo{column, row, std::string()};
+    selectedCell_.text = lens_.Text(column, row);
+    UpdateUndo();
     lens_.MarkChanged();
     ShowFocalLength(false);
     ShowSaved(false);
@@ -628,8 +623,13 @@ void TFLensdata::OnMemoChanged() {
     ShowSaved(false);
 }
 
-// The table now holds another prescription (New, Open, start-up): the window follows it.
+// The table now holds another prescription (New, Open, start-up): the window follows it. Snapshots of
+// the former table would write its texts into this one: they go.
 void TFLensdata::AfterTableReplaced() {
+    blockUndo_.reset();
+    cellUndo_.reset();
+    fileUndo_ = false;
+    if (pick_ != Pick::None) EndPick();
     ReloadTable();
     memoUpdating_ = true;
     memo_->setPlainText(QString::fromStdString(lens_.Memo()));
@@ -642,6 +642,7 @@ void TFLensdata::AfterTableReplaced() {
     SetCurrentCell(lens_.Column(lens_.RowCount() >= 3 ? col::GlassName : col::EffectiveDiameter),
                    lens_.RowCount() >= 3 ? 2 : 1);
     UpdateCaption();
+    UpdateCommands();
 }
 
 // Shows the table text again after a command changed it, keeping the cursor where it was.
@@ -656,7 +657,7 @@ void TFLensdata::TableChanged() {
     ShowFocalLength(false);
     ShowSaved(false);
     if (lens_.RowCount() >= 3) SetAnalysisEnabled(true);
-    UpdateFaceCommands();
+    UpdateCommands();
 }
 
 int TFLensdata::FontHeight() const {
@@ -672,6 +673,7 @@ void TFLensdata::ResetTable() {
 // Calculations
 
 Readiness TFLensdata::PrepareForCalculation() {
+    if (pick_ != Pick::None) EndPick();
     const Readiness readiness = vitrimo::PrepareForCalculation(lens_, paraxial_, host_);
     ReloadTable();
     if (readiness != Readiness::Cancelled) ShowFocalLength(true);

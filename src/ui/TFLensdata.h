@@ -5,13 +5,18 @@
 
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
+#include "model/FaceCommands.h"
 #include "model/Lens.h"
 #include "model/Workspace.h"
 #include "ui/SettingsFile.h"
 #include "ui/UiHost.h"
 
 #include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -63,6 +68,42 @@ public:
     void AddFace();
     void InsertFace();
     void DeleteFace();
+    // Data > Glass > Air, Mirror, Stop Plane, Focal Plane, Screen on the current row.
+    void SpecialFaceCommand(SpecialFace kind);
+    // The light-source dialog: object at infinity or at a limited distance.
+    void LightSourceCommand();
+    // Data > Re-enter and The same curvature: wait for the face to copy from.
+    void ReenterCommand(bool sameCurvature);
+    // Data > Shift, Tilt: wait for the first and last face of a group, then ask its values.
+    void ShiftTiltCommand();
+    // A double-click (or Enter) on a cell: completes a pick, or acts by the cell's column.
+    void CellDoubleClicked(int column, int tableRow);
+
+    // Opens the glass chooser for a row (set by the program once the chooser exists).
+    std::function<void(int tableRow)> glassChooser;
+
+    // ---- Edit ----
+    // "Select Cells" (ranges for the clipboard, no editing) or "Edit Cell".
+    void SetSelectMode(bool selectCells);
+    void CopyCommand();
+    void CutCommand();
+    void PasteCommand();
+    void UndoCommand();
+
+    // ---- Tool ----
+    // Rescales the lens to a focal length typed by the user.
+    void FocalLengthCommand();
+    // Data > Insert New Wavelength: asks for wavelengths and computes their indices from the catalogues.
+    void InsertWavelengthCommand();
+    // The prompts of Cross Section and MTF - Angle; true when their window would now open.
+    bool CrossSectionCommand();
+
+    // The pick the window waits for, shown as its hint.
+    enum class Pick { None, ShiftTiltFirst, ShiftTiltLast, Reenter, SameCurvature, SameDistance };
+    Pick PendingPick() const { return pick_; }
+    QString PickHint() const;
+    // Free radii and distances for the optimizer (empty rFix / lFix cells).
+    int FreeVariableCount() const;
 
     // Every calculating command starts here: arrays and paraxial data brought up to date (asking for
     // missing values), the focal length shown. Shows nothing about a missing image; the caller does.
@@ -97,6 +138,7 @@ public:
     void SetCurrentCell(int column, int tableRow);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -120,6 +162,14 @@ private:
     void OnCellEdited(int column, int row);
     void OnCurrentChanged();
     void OnMemoChanged();
+    void UpdateUndo();
+    void UpdateCommands();
+    void EndPick();
+    void ShowPickHint(const Wording& hint);
+    void CompletePick(int tableRow);
+    void AskShiftTiltValues(int group, bool newGroup);
+    // The rectangle of selected cells (the current cell in Edit Cell mode), as (left, top, right, bottom).
+    std::array<int, 4> SelectedBlock() const;
     void AfterTableReplaced();
     void ReloadTable();
 
@@ -150,6 +200,29 @@ private:
     std::vector<std::pair<QMenu*, const Wording*>> menuTexts_;
 
     QString saveDialogFileName_;
+
+    // Undo: the texts a Cut or Paste overwrote (as a clipboard block anchored at a cell), the text a cell had
+    // before it was edited, and the snapshot file after a rescaling.
+    struct BlockUndo {
+        std::string text;
+        int column = 0, row = 0;
+    };
+    struct CellUndo {
+        int column = 0, row = 0;
+        std::string text;
+    };
+    std::optional<BlockUndo> blockUndo_;
+    std::optional<CellUndo> cellUndo_;
+    CellUndo selectedCell_; // the current cell and its text when it was selected
+    bool fileUndo_ = false;
+
+    Pick pick_ = Pick::None;
+    int pickRow_ = 0; // the row T of a re-enter, same-curvature or same-distance pick
+    ShiftTiltGroup pendingGroup_;
+    QString pickHint_;
+    bool selectCells_ = false;
+    // The analysis commands that exist; they follow the enabling rule of the table.
+    QStringList analysisActions_{"actFocalLength"};
     bool firstShow_ = true;
     bool newDataAtShow_ = false;
     bool analysisEnabled_ = false;

@@ -155,3 +155,36 @@ TEST(CliSeidel, PrintsTheSavedTableWithItsSubtotals) {
 
 } // namespace
 } // namespace vitrimo
+
+namespace vitrimo {
+namespace {
+
+TEST(CliScale, WritesTheRescaledLensAndItsFocalLength) {
+    test::TempDir dir;
+    // Face 1's radius fixed: the search has to work around it.
+    Lens lens;
+    ASSERT_TRUE(ReadLensFile(lens, kLens + "cooke-triplet.ldt").Ok());
+    lens.SetText(col::RFix, 2, "x");
+    ASSERT_FALSE(WriteLensFile(lens, dir.File("in.ldt")));
+    const CliRun run = Cli({"scale", dir.File("in.ldt"), "--focal-length", "120", "-o", dir.File("out.ldt")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    ASSERT_EQ(run.out.rfind("focal_length: ", 0), 0u);
+    const double printed = std::stod(run.out.substr(14));
+    EXPECT_TRUE(test::Near(printed, 120, 1e-9));
+    const CliRun info = Cli({"info", dir.File("out.ldt"), "--json"});
+    ASSERT_EQ(info.code, 0) << info.err;
+    EXPECT_TRUE(test::Near(nlohmann::json::parse(info.out)["focal_length"].get<double>(), printed, 1e-12));
+    Lens scaled;
+    ASSERT_TRUE(ReadLensFile(scaled, dir.File("out.ldt")).Ok());
+    EXPECT_EQ(scaled.Text(col::R, 2), lens.Text(col::R, 2)); // fixed
+    EXPECT_NE(scaled.Text(col::R, 3), lens.Text(col::R, 3));
+    EXPECT_EQ(Cli({"scale", dir.File("in.ldt"), "--focal-length", "-5", "-o", dir.File("x.ldt")}).code, 2);
+    // With the front radius fixed the lens cannot get shorter than about 81 mm: it says so.
+    const CliRun far =
+        Cli({"scale", dir.File("in.ldt"), "--focal-length", "50", "-o", dir.File("short.ldt")});
+    EXPECT_EQ(far.code, 0);
+    EXPECT_NE(far.err.find("cannot reach"), std::string::npos) << far.err;
+}
+
+} // namespace
+} // namespace vitrimo

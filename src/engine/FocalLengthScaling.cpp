@@ -1,0 +1,128 @@
+#include "engine/FocalLengthScaling.h"
+
+#include "model/NumberFormat.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vitrimo {
+namespace {
+
+// How a face's radius or distance follows a scaling: scaled, fixed, or taken from another face.
+struct Coupling {
+    enum Kind { Free, Fixed, Linked } kind = Free;
+    int face = 0;
+};
+
+Coupling CouplingOf(const std::string& cell, int maxFace) {
+    if (cell.empty()) return {};
+    const auto face = ParseInteger(cell);
+    if (face && *face >= 0 && *face <= maxFace) return {Coupling::Linked, static_cast<int>(*face)};
+    return {Coupling::Fixed, 0};
+}
+
+class Scaler {
+public:
+    Scaler(Lens& lens, ParaxialTrace& paraxial, double target)
+        : lens_(lens), paraxial_(paraxial), target_(target) {
+        n_ = std::min(lens.SurfaceCount(), lens.Arrays().Count() - 1);
+        for (int i = 0; i <= n_; ++i) {
+            radius_.push_back(CouplingOf(lens.Text(col::RFix, i + 1), n_));
+            distance_.push_back(CouplingOf(lens.Text(col::LFix, i + 1), n_));
+        }
+    }
+
+    // Curvatures of free faces times t, distances of free faces divided by t; linked faces follow.
+    void Scale(long double t) {
+        auto& s = lens_.MutableArrays().surfaces;
+        for (int i = 1; i <= n_; ++i) {
+            if (radius_[i].kind == Coupling::Free)
+                s[i].curvature = static_cast<double>(s[i].curvature * t);
+            else if (radius_[i].kind == Coupling::Linked)
+                s[i].curvature = s[radius_[i].face].curvature;
+        }
+        for (int i = 1; i <= n_ - 1; ++i) {
+            if (distance_[i].kind == Coupling::Free)
+                s[i].distance = static_cast<double>(s[i].distance / t);
+            else if (distance_[i].kind == Coupling::Linked)
+                s[i].distance = std::copysign(std::fabs(s[distance_[i].face].distance), s[i].distance);
+        }
+    }
+
+    // The focal length's distance from the target as a ratio of at least 1 (1: reached). A lens that
+    // lost its image is as far as can be.
+    long double Folded() {
+        paraxial_.Run(lens_);
+        if (!paraxial_.ImageValid() || lens_.FocalLength() <= 0)
+            return std::numeric_limits<long double>::infinity();
+        const long double ratio = static_cast<long double>(lens_.FocalLength()) / target_;
+        return ratio < 1 ? 1 / ratio : ratio;
+    }
+
+    long double Ratio() const { return static_cast<long double>(lens_.FocalLength()) / target_; }
+
+private:
+    Lens& lens_;
+    ParaxialTrace& paraxial_;
+    long double target_;
+    int n_ = 0;
+    std::vector<Coupling> radius_, distance_;
+};
+
+} // namespace
+
+bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength) {
+    if (!(focalLength > 0) || !std::isfinite(focalLength)) return false;
+    Scaler scaler(lens, paraxial, focalLength);
+    paraxial.Run(lens);
+    if (!paraxial.ImageValid()) return false;
+
+    constexpr int kInnerCap = 5000;
+    constexpr int kOuterCap = 1000;
+    long double rho0 = scaler.Folded();
+    for (int outer = 0; outer < kOuterCap && rho0 >= 1.000000001L; ++outer) {
+        long double t = scaler.Ratio();
+        long double b = rho0;
+        for (int j = 0;; ++j) {
+            t = (j + t) / (j + 1);
+            scaler.Scale(t);
+            const long double a = scaler.Folded();
+            if (a < rho0) break;
+            // Worse: undo the step and try the other way; keep whichever is better.
+            t = 1 / t;
+            scaler.Scale(t);
+            scaler.Scale(t);
+            b = scaler.Folded();
+            if (b > a) {
+                t = 1 / t;
+                scaler.Scale(t);
+                scaler.Scale(t);
+                scaler.Folded();
+            }
+            if (j + 1 > kInnerCap) rho0 = 1;
+            if (!(b > rho0 && rho0 - 1 >= 1e-14L)) break;
+        }
+        rho0 = scaler.Folded();
+    }
+    return paraxial.ImageValid();
+}
+
+void WriteScaledRadiiAndDistances(Lens& lens) {
+    SurfaceArrays& arrays = lens.MutableArrays();
+    const int n = std::min(lens.SurfaceCount(), arrays.Count() - 1);
+    if (n < 0) return;
+    arrays.surfaces[n].distance = 0;
+    for (int i = 0; i <= n; ++i) {
+        const Surface& s = arrays.surfaces[i];
+        const int row = i + 1;
+        // Fixed radii and distances keep their text as the user typed it.
+        if (s.curvature != 0 && lens.Text(col::RFix, row) != "x")
+            lens.SetText(col::R, row, FormatGeneral(1 / s.curvature, 15));
+        // The table holds distances without the mirror sign.
+        if (i == n || lens.Text(col::LFix, row) != "x")
+            lens.SetText(col::Distance, row, FormatGeneral(std::fabs(s.distance), 15));
+    }
+    lens.MarkChanged();
+}
+
+} // namespace vitrimo

@@ -1,0 +1,27 @@
+// Rescaling a prescription to a focal length.
+//
+// The free radii and distances are scaled together: curvatures by t, distances by 1/t, which divides the
+// focal length by t. Faces with "x" in rFix / lFix keep their radius or distance; faces linked to another
+// face's (a face number in rFix / lFix) take that face's value. With fixed faces one scaling does not
+// land exactly, so a search repeats it with shrinking steps until the focal length matches.
+#pragma once
+
+#include "engine/ParaxialTrace.h"
+#include "model/Lens.h"
+
+namespace vitrimo {
+
+// Brings the paraxial focal length of the lens's arrays to `focalLength` (mm, > 0) by scaling the free
+// radii and distances. Works on the arrays only; the table text is not changed. Returns false when the
+// lens has no real image to start from. The paraxial trace holds the final state. Fixed faces can put a
+// focal length out of reach: the search then ends at the nearest it finds (compare FocalLength()).
+bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength);
+
+// Writes the arrays' radii and distances back into the table as the focal-length command does: every
+// non-plane face's "r", every "Distance", the last one 0 so that the next paraxial trace puts the image
+// plane at the new focus; cells of fixed ("x") radii and distances keep their text. The values are written
+// with 15 significant digits, so the lens read back from its text has the focal length the search found
+// (the table still shows them with 4 decimals). Marks the lens changed.
+void WriteScaledRadiiAndDistances(Lens& lens);
+
+} // namespace vitrimo
