@@ -7,6 +7,7 @@
 #include "model/Texts.h"
 #include "ui/LensCellDelegate.h"
 #include "ui/LensTableModel.h"
+#include "ui/LensTableView.h"
 #include "ui/Locale.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/ProgramIcon.h"
@@ -79,7 +80,7 @@ void TFLensdata::FormCreate() {
     setFont(font);
 
     model_ = new LensTableModel(lens_, this);
-    table_ = new QTableView(this);
+    table_ = new LensTableView(this);
     table_->setModel(model_);
     table_->setItemDelegate(new LensCellDelegate(table_));
     table_->verticalHeader()->hide();
@@ -553,6 +554,10 @@ void TFLensdata::ShowFocalLength(bool on) {
 
 void TFLensdata::ShowSaved(bool on) {
     savedLabel_->setVisible(on);
+}
+
+QTableView* TFLensdata::TableView() const {
+    return table_;
 }
 
 bool TFLensdata::FocalLengthShown() const {

@@ -27,6 +27,7 @@ class QToolBar;
 namespace vitrimo {
 
 class LensTableModel;
+class LensTableView;
 
 struct MainWindowSetup {
     Workspace workspace;          // the start folder (last-data file, Undo snapshot) and the lens folder
@@ -125,7 +126,7 @@ public:
 
     // ---- For tests and the other windows ----
     QAction* Action(const QString& name) const;
-    QTableView* TableView() const { return table_; }
+    QTableView* TableView() const;
     LensTableModel* TableModel() const { return model_; }
     QString ValueText() const;
     bool FocalLengthShown() const;
@@ -187,7 +188,7 @@ private:
     ParaxialTrace paraxial_;
 
     LensTableModel* model_ = nullptr;
-    QTableView* table_ = nullptr;
+    LensTableView* table_ = nullptr;
     QLabel* valueLabel_ = nullptr;
     QLabel* focalTitle_ = nullptr;
     QLabel* focalValue_ = nullptr;

@@ -9,6 +9,7 @@
 #include "model/NumberFormat.h"
 #include "model/TableRules.h"
 #include "ui/LensTableModel.h"
+#include "ui/LensTableView.h"
 #include "ui/Locale.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/TFLensdata.h"
@@ -37,8 +38,8 @@ bool IsFaceNumber(const std::string& text) {
 // Keys and clicks on the table
 
 bool TFLensdata::eventFilter(QObject* watched, QEvent* event) {
-    // Keys reach the table itself only while no cell editor is open.
-    if (watched == table_ && event->type() == QEvent::KeyPress) {
+    // While a cell editor is open, the keys it passes on (Return after typing) are not table commands.
+    if (watched == table_ && event->type() == QEvent::KeyPress && !table_->Editing()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto [column, row] = CurrentCell();
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -7,9 +7,11 @@
 #include "ui/TFLensdata.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -332,6 +334,88 @@ private slots:
         QVERIFY(w->CrossSectionCommand());
         QCOMPARE(host_.prompts.last(), QString("Input the size of the Lens"));
         QCOMPARE(w->LensData().FocalLength(), 30.0);
+    }
+
+    // A Cooke triplet typed into an empty table: clicks, arrows, typing, and the Data menu for air rows.
+    void buildACookeTripletWithKeysAndClicks() {
+        auto w = Window();
+        Lens& lens = w->LensData();
+        QTableView* table = w->TableView();
+        table->setFocus();
+        const auto click = [&](std::string_view column, int row) {
+            const QModelIndex index = w->TableModel()->IndexOf(lens.Column(column), row);
+            table->scrollTo(index);
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
+        };
+        const auto type = [&](const QString& text) {
+            QTest::keyClicks(table, text.left(1)); // the first key opens the cell's editor
+            QWidget* editor = nullptr;
+            for (QLineEdit* candidate : table->viewport()->findChildren<QLineEdit*>())
+                if (candidate->isVisible()) editor = candidate;
+            QVERIFY2(editor, qPrintable("no editor for " + text));
+            QTest::keyClicks(editor, text.mid(1));
+            QTest::keyClick(editor, Qt::Key_Return);
+            QCoreApplication::processEvents(); // the editor hands its text over once events run
+        };
+        const auto right = [&](int times) {
+            for (int k = 0; k < times; ++k) QTest::keyClick(table, Qt::Key_Right);
+        };
+        const auto shoot = [&](const char* name) {
+            const QString folder = qEnvironmentVariable("VITRIMO_SCREENSHOTS");
+            if (!folder.isEmpty()) w->grab().save(folder + "/" + name + ".png");
+        };
+
+        click(col::EffectiveDiameter, 1);
+        type("22.2");
+        QTest::keyClick(table, Qt::Key_Down); // a first face
+        QCOMPARE(lens.RowCount(), 3);
+        struct Face {
+            const char* glass;
+            const char* r;
+            const char* diameter;
+            const char* distance;
+            const char* nd; // empty for air
+        };
+        const Face faces[] = {
+            {"N-SK16", "39.31", "32", "6", "1.62041"}, {"Air", "-1790.2", "30", "10.28", ""},
+            {"F2", "-57.05", "18.2", "2", "1.62004"},  {"Air", "38.44", "17.4", "1.5", ""},
+            {"Stop", "0", "17.174", "9.93", ""},       {"N-SK16", "157.74", "23.6", "5.5", "1.62041"},
+            {"Air", "-44.68", "25.4", "0", ""}};
+        for (int k = 0; k < 7; ++k) {
+            const Face& face = faces[k];
+            const int row = k + 2;
+            QCOMPARE(w->CurrentCell().second, row);
+            QTest::keyClick(table, Qt::Key_Home);
+            if (w->CurrentCell().first == 0) right(1);
+            QCOMPARE(w->CurrentCell().first, lens.Column(col::GlassName));
+            if (std::string(face.glass) == "Air")
+                w->Action("actAir")->trigger();
+            else if (std::string(face.glass) == "Stop")
+                w->Action("actStopPlane")->trigger();
+            else
+                type(face.glass);
+            right(1);
+            type(face.r);
+            right(2);
+            type(face.diameter);
+            right(3);
+            type(face.distance);
+            if (*face.nd) {
+                click(col::Nd, row);
+                type(face.nd);
+            }
+            if (k < 6) QTest::keyClick(table, Qt::Key_Down);
+            if (k == 2) shoot("cooke-typing");
+        }
+        QCOMPARE(lens.RowCount(), 9);
+        const Readiness ready = w->PrepareForCalculation();
+        QVERIFY2(ready == Readiness::Ready, LensFileText(lens).c_str());
+        shoot("cooke-typed");
+        // The same lens as the sample triplet at the d line.
+        QVERIFY2(std::fabs(lens.FocalLength() - 100.065321203) < 1e-6,
+                 qPrintable(QString::number(lens.FocalLength(), 'g', 12)));
+        QCOMPARE(lens.StopSurfaceIndex(), 5);
+        QCOMPARE(w->FocalLengthText(), QString("100.065321"));
     }
 
     void keysAndClicksAddFaces() {
