@@ -1,6 +1,7 @@
 // The desktop program: the main window over the lens prescription in the current folder.
 #include "model/Workspace.h"
 #include "ui/ProgramPaths.h"
+#include "ui/ProgramWindows.h"
 #include "ui/QtHost.h"
 #include "ui/TFLensdata.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     vitrimo::TFLensdata window(host, std::move(setup));
     host.SetParent(&window);
     host.focusCell = [&window](int column, int row) { window.SetCurrentCell(column, row); };
+    vitrimo::ProgramWindows windows(window);
     window.show();
     return QApplication::exec();
 }

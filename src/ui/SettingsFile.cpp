@@ -21,7 +21,11 @@ QString SettingsFile::CurrentPath() const {
 IniFile SettingsFile::Load(UiHost& host) const {
     std::string error;
     IniFile ini = IniFile::Load(CurrentPath().toStdString(), &error);
-    if (!error.empty()) host.Tell(MessageKind::Warning, mainTexts::CannotRead(error));
+    // Every window reads its section; an unreadable file is reported once, not by each of them.
+    if (!error.empty() && !toldUnreadable_) {
+        host.Tell(MessageKind::Warning, mainTexts::CannotRead(error));
+        toldUnreadable_ = true;
+    }
     return ini;
 }
 

@@ -30,6 +30,7 @@ private:
     QString path_;
     QString fallbackPath_;
     bool toldAboutFallback_ = false;
+    mutable bool toldUnreadable_ = false;
 };
 
 } // namespace vitrimo

@@ -1,9 +1,13 @@
 #include "ui/SmallDialogs.h"
 
+#include "ui/Locale.h"
+#include "ui/SmallDialogTexts.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -13,15 +17,24 @@ namespace {
 
 QDialogButtonBox* OkCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->setObjectName("buttons");
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
 
+// The button words follow the locale each time a dialog is shown.
+void ApplyButtonWording(QDialog* dialog) {
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("buttons");
+    if (!buttons) return;
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr(smallDialogTexts::Ok));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tr(smallDialogTexts::Cancel));
+}
+
 } // namespace
 
 TOKRightDlg::TOKRightDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Select"));
+    setWindowTitle(Tr(smallDialogTexts::ChoiceCaption));
     prompt_ = new QLabel(this);
     first_ = new QRadioButton(this);
     second_ = new QRadioButton(this);
@@ -39,6 +52,7 @@ int TOKRightDlg::Choose(const QString& caption, const QString& prompt, const QSt
     first_->setText(first);
     second_->setText(second);
     (current == 2 ? second_ : first_)->setChecked(true);
+    ApplyButtonWording(this);
     if (exec() != QDialog::Accepted) return current;
     return second_->isChecked() ? 2 : 1;
 }
@@ -71,12 +85,13 @@ std::optional<TFNumInput::Answer> TFNumInput::Ask(const QString& caption, const 
     minutesMark_->setVisible(withMinutes);
     value_->selectAll();
     value_->setFocus();
+    ApplyButtonWording(this);
     if (exec() != QDialog::Accepted) return std::nullopt;
     return Answer{value_->text(), withMinutes ? minutes_->text() : QStringLiteral("0")};
 }
 
 TFSpinEdit::TFSpinEdit(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Pen Width"));
+    setWindowTitle(Tr(smallDialogTexts::PenWidth));
     prompt_ = new QLabel(this);
     spin_ = new QSpinBox(this);
     spin_->setRange(1, 5);
@@ -94,7 +109,11 @@ std::optional<int> TFSpinEdit::Ask(const QString& caption, const QString& prompt
     prompt_->setVisible(!prompt.isEmpty());
     spin_->setRange(minimum, maximum);
     spin_->setValue(value);
-    if (exec() != QDialog::Accepted) return std::nullopt;
+    ApplyButtonWording(this);
+    if (exec() != QDialog::Accepted) {
+        spin_->setValue(value); // Cancel leaves the field as it was shown
+        return std::nullopt;
+    }
     return spin_->value();
 }
 

@@ -44,12 +44,11 @@ int RoundDiv(int numerator, int denominator) {
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actSumita",   "actOhara",    "actHoya",          "actSchott",      "actThirdOrder",
-    "actSphLong",  "actSphTrans", "actAstigmatism",   "actDistortion",  "actWaveLine",
-    "actWaveFace", "actSpot",     "actCrossSection",  "actMtfAngle",    "actConditionSetting",
-    "actExecute",  "actStop",     "tbSphericalCurve", "tbConditionSet", "tbOptimization",
-    "tbBending",   "actPrint",    "actPrintSetup",    "tbPrint",        "actSaveAsDefault",
-    "actReadDat",
+    "actSumita",   "actOhara",         "actHoya",        "actSchott",           "actSphLong",
+    "actSphTrans", "actAstigmatism",   "actDistortion",  "actWaveLine",         "actWaveFace",
+    "actSpot",     "actCrossSection",  "actMtfAngle",    "actConditionSetting", "actExecute",
+    "actStop",     "tbSphericalCurve", "tbConditionSet", "tbOptimization",      "tbBending",
+    "actPrint",    "actPrintSetup",    "tbPrint",        "actSaveAsDefault",    "actReadDat",
 };
 
 } // namespace
@@ -294,6 +293,7 @@ void TFLensdata::BuildMenusAndToolbar() {
 
     QMenu* data = menu(nullptr, MenuData);
     QMenu* glass = menu(data, MenuGlass);
+    glass->setObjectName("menuGlass");
     for (auto [name, text] : {std::pair{"actSumita", &MenuSumita}, std::pair{"actOhara", &MenuOhara},
                               std::pair{"actHoya", &MenuHoya}, std::pair{"actSchott", &MenuSchott}})
         glass->addAction(MakeAction(name, *text));
@@ -536,6 +536,7 @@ void TFLensdata::Inifile1Click() {
     writeOrDelete("FontSize", font().pointSize(), kDefaultFontSize);
     writeOrDeleteBool("Radius", lens_.RadiusMode(), false);
     writeOrDeleteBool("NewData", lens_.RowCount() <= 2, false);
+    for (const auto& writer : settingsWriters_) writer(ini);
     settings_.Save(ini, host_);
 }
 
@@ -558,6 +559,18 @@ void TFLensdata::ShowSaved(bool on) {
 
 QTableView* TFLensdata::TableView() const {
     return table_;
+}
+
+void TFLensdata::MakeAvailable(const QString& actionName, bool available) {
+    if (QAction* action = Action(actionName)) action->setEnabled(available);
+}
+
+void TFLensdata::MakeAnalysisCommand(const QString& actionName, std::function<void()> run) {
+    QAction* action = Action(actionName);
+    if (!action) return;
+    connect(action, &QAction::triggered, this, std::move(run));
+    analysisActions_.push_back(actionName);
+    action->setEnabled(analysisEnabled_);
 }
 
 bool TFLensdata::FocalLengthShown() const {
@@ -648,6 +661,7 @@ void TFLensdata::AfterTableReplaced() {
                    lens_.RowCount() >= 3 ? 2 : 1);
     UpdateCaption();
     UpdateCommands();
+    for (const auto& hook : tableResetHooks_) hook();
 }
 
 // Shows the table text again after a command changed it, keeping the cursor where it was.

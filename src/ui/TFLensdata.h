@@ -6,6 +6,7 @@
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
 #include "model/FaceCommands.h"
+#include "model/IniFile.h"
 #include "model/Lens.h"
 #include "model/Workspace.h"
 #include "ui/SettingsFile.h"
@@ -82,6 +83,18 @@ public:
 
     // Opens the glass chooser for a row (set by the program once the chooser exists).
     std::function<void(int tableRow)> glassChooser;
+
+    // ---- Wiring of the other windows ----
+    // Enables or disables a command whose window exists.
+    void MakeAvailable(const QString& actionName, bool available);
+    // A command of an analysis window: triggering it runs `run`; it follows the analysis enabling rule.
+    void MakeAnalysisCommand(const QString& actionName, std::function<void()> run);
+    // Called after every table reset (New, Open, start-up, the last Undo level).
+    void AddTableResetHook(std::function<void()> hook) { tableResetHooks_.push_back(std::move(hook)); }
+    // Called by Save Inifile after section "Main": each window writes its own section.
+    void AddSettingsWriter(std::function<void(IniFile&)> writer) {
+        settingsWriters_.push_back(std::move(writer));
+    }
 
     // ---- Edit ----
     // "Select Cells" (ranges for the clipboard, no editing) or "Edit Cell".
@@ -224,6 +237,8 @@ private:
     bool selectCells_ = false;
     // The analysis commands that exist; they follow the enabling rule of the table.
     QStringList analysisActions_{"actFocalLength"};
+    std::vector<std::function<void()>> tableResetHooks_;
+    std::vector<std::function<void(IniFile&)>> settingsWriters_;
     bool firstShow_ = true;
     bool newDataAtShow_ = false;
     bool analysisEnabled_ = false;

@@ -272,6 +272,8 @@ void TFLensdata::SpecialFaceCommand(SpecialFace kind) {
         LightSourceCommand();
         return;
     }
+    // The object plane of an object at a limited distance holds only its distance.
+    if (row == 2 && lens_.Text(col::GlassName, 1) != "Air") return;
     MakeSpecialFace(lens_, row, kind, host_, JapaneseWording());
     TableChanged();
     SetCurrentCell(column, row);

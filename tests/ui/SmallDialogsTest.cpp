@@ -1,7 +1,10 @@
 #include "ui/SmallDialogs.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -75,6 +78,34 @@ private slots:
             dialog.reject();
         });
         QCOMPARE(dialog.Ask("Pen Width", "", 2, 1, 5), std::optional<int>());
+        QCOMPARE(dialog.Spin()->value(), 2); // Cancel leaves the field as it was shown
+    }
+
+    void captionsAndButtonsFollowTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        TFSpinEdit spin;
+        TOKRightDlg choice;
+        QCOMPARE(spin.windowTitle(), QString::fromUtf8("ペン太さ"));
+        QCOMPARE(choice.windowTitle(), QString::fromUtf8("選択"));
+        const auto cancelText = [](QDialog& dialog) {
+            return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
+        };
+        QString shown;
+        Then([&] {
+            shown = cancelText(spin);
+            spin.reject();
+        });
+        spin.Ask("x", "", 1, 1, 5);
+        QCOMPARE(shown, QString::fromUtf8("キャンセル"));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Then([&] {
+            shown = cancelText(spin);
+            spin.reject();
+        });
+        spin.Ask("x", "", 1, 1, 5);
+        QCOMPARE(shown, QString("Cancel"));
+        QCOMPARE(TFSpinEdit().windowTitle(), QString("Pen Width"));
+        QCOMPARE(TOKRightDlg().windowTitle(), QString("Select"));
     }
 };
 

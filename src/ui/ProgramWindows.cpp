@@ -1,0 +1,71 @@
+#include "ui/ProgramWindows.h"
+
+#include "ui/TF3rdAber.h"
+#include "ui/TFGlasdata.h"
+#include "ui/TFGlsSelect.h"
+#include "ui/TFLensdata.h"
+#include "ui/TFSGList.h"
+#include "ui/TFWaveLgthSlct.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+namespace vitrimo {
+
+ProgramWindows::ProgramWindows(TFLensdata& main)
+    : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
+      thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
+      angleTable_(new TFSGList(main)) {
+    // The glass chooser: a double-click on a face's "GlassName", and the Data > Glass maker items.
+    main.glassChooser = [this](int row) { glassChooser_->ShowFor(row); };
+    const std::pair<const char*, GlassMaker> makers[] = {{"actSumita", GlassMaker::Sumita},
+                                                         {"actOhara", GlassMaker::Ohara},
+                                                         {"actHoya", GlassMaker::Hoya},
+                                                         {"actSchott", GlassMaker::Schott}};
+    for (const auto& [name, maker] : makers) {
+        QAction* action = main.Action(name);
+        QObject::connect(action, &QAction::triggered, glassChooser_, [this, maker = maker] {
+            const auto [column, row] = main_.CurrentCell();
+            (void)column;
+            main_.SetCurrentCell(main_.LensData().Column("GlassName"), row);
+            glassChooser_->ChooseMaker(maker);
+        });
+    }
+    const auto updateMakers = [this, makers] {
+        glassChooser_->UpdateMakers();
+        for (const auto& [name, maker] : makers)
+            main_.MakeAvailable(name, glassChooser_->MakerAvailable(maker));
+    };
+    updateMakers();
+    if (QMenu* glassMenu = main.findChild<QMenu*>("menuGlass")) {
+        QObject::connect(glassMenu, &QMenu::aboutToShow, glassChooser_, [this, glassMenu, updateMakers] {
+            updateMakers();
+            // On the object row the Glass menu stands for the light source.
+            if (main_.CurrentCell().second == 1)
+                QTimer::singleShot(0, &main_, [this, glassMenu] {
+                    glassMenu->hide();
+                    main_.LightSourceCommand();
+                });
+        });
+    }
+
+    // The third-order table.
+    main.MakeAnalysisCommand("actThirdOrder", [this] { thirdOrder_->ShowTable(); });
+
+    // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
+    main.AddTableResetHook([this] {
+        thirdOrder_->close();
+        if (wavelengths_->isVisible()) wavelengths_->Refresh();
+    });
+    main.AddSettingsWriter([this](IniFile& ini) {
+        thirdOrder_->WriteSettings(ini);
+        wavelengths_->WriteSettings(ini);
+    });
+}
+
+ProgramWindows::~ProgramWindows() {
+    main_.glassChooser = nullptr;
+}
+
+} // namespace vitrimo

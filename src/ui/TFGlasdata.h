@@ -1,0 +1,76 @@
+// The glass data window: one maker's catalogue, from which the user copies a glass into the current
+// row of the lens table.
+//
+// The window keeps the catalogue it last read; asking for the same maker again shows it without reading
+// the file again. While the window is open the rest of the program waits (it is modal), so the row the
+// glass goes to is the one that was current when the window opened.
+#pragma once
+
+#include "glass/GlassCatalogue.h"
+#include "model/Lens.h"
+
+#include <QDialog>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+namespace vitrimo {
+
+class CatalogueGrid;
+class TFLensdata;
+
+// Whether a glass or a special face may go into a table row: a face row, not the object row, and not
+// the object plane of an object at a limited distance.
+bool RowTakesGlass(const Lens& lens, int row);
+
+class TFGlasdata : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFGlasdata(TFLensdata& main);
+
+    // Shows the maker's catalogue for the main table's current row, reading the file only when the
+    // window holds another maker's catalogue. When the file cannot be read the host is told why, the
+    // window keeps the catalogue it had and stays hidden, and false is returned.
+    bool ShowMaker(GlassMaker maker);
+    // The maker whose catalogue the window holds.
+    std::optional<GlassMaker> LoadedMaker() const { return catalogue_.Maker(); }
+    const GlassCatalogue& Catalogue() const { return catalogue_; }
+
+    // "Select": the selected glass goes into the main table's current row: "Remarks" the maker,
+    // "GlassName" the glass, the eleven line indices as the catalogue writes them (empty where it has no
+    // such column), the indices at the added wavelengths computed from the glass's formula. Then the
+    // window closes. Returns false, changing nothing, when the row cannot take a glass or the selected
+    // catalogue line holds no glass.
+    bool CopyGlassIndices();
+
+    // The column that names the glasses: the first for the Schott catalogue, the second for the others.
+    int NameColumn() const;
+
+    CatalogueGrid* Grid() const { return grid_; }
+    QString GlassNameText() const;
+    QString IndexText() const; // "d:" and the d-line index of the selected glass
+    QString AbbeText() const;  // "d:" and its Abbe number
+    QString ValueText() const; // the text of the cell under the mouse
+
+private:
+    void ShowSelection(int catalogueRow);
+    void ShowHovered(int column, int catalogueRow);
+    void ApplyWording();
+    void ApplyMetrics();
+
+    TFLensdata& main_;
+    GlassCatalogue catalogue_;
+    CatalogueGrid* grid_;
+    QLabel* nameLabel_;
+    QLabel* indexSymbol_;
+    QLabel* indexLabel_;
+    QLabel* abbeSymbol_;
+    QLabel* abbeLabel_;
+    QLabel* valueLabel_;
+    QPushButton* selectButton_;
+    QPushButton* cancelButton_;
+    QPushButton* helpButton_;
+};
+
+} // namespace vitrimo

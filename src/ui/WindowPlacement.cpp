@@ -1,0 +1,65 @@
+#include "ui/WindowPlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+namespace vitrimo {
+namespace {
+
+// Smaller stored sizes come from damaged settings; the window would be unusable.
+constexpr int kMinimumSide = 100;
+
+} // namespace
+
+QRect FitOnScreen(QRect g, const QRect& screen) {
+    if (!screen.isValid()) return g;
+    if (g.height() > screen.height()) {
+        g.setTop(screen.top());
+        g.setHeight(screen.height());
+    } else if (g.bottom() > screen.bottom()) {
+        g.moveTop(screen.bottom() - g.height() + 1);
+    }
+    if (g.width() > screen.width()) {
+        g.setLeft(screen.left());
+        g.setWidth(screen.width());
+    } else if (g.right() > screen.right()) {
+        g.moveLeft(screen.right() - g.width() + 1);
+    }
+    if (g.top() < screen.top()) g.moveTop(screen.top());
+    if (g.left() < screen.left()) g.moveLeft(screen.left());
+    return g;
+}
+
+void ReadWindowGeometry(QWidget& window, const IniFile& ini, std::string_view section) {
+    const QRect now = window.geometry();
+    const auto read = [&](const char* key, int current) {
+        const long long value = ini.ReadInteger(section, key, current);
+        return static_cast<int>(std::clamp<long long>(value, -100000, 100000));
+    };
+    QRect g(read("Left", now.left()), read("Top", now.top()),
+            std::max(read("Width", now.width()), kMinimumSide),
+            std::max(read("Height", now.height()), kMinimumSide));
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen) g = FitOnScreen(g, screen->availableGeometry());
+    window.setGeometry(g);
+}
+
+void WriteWindowGeometry(const QWidget& window, IniFile& ini, std::string_view section,
+                         const QRect* writtenDefaults) {
+    const QRect g = window.geometry();
+    const std::pair<const char*, int> values[] = {
+        {"Left", g.left()}, {"Top", g.top()}, {"Width", g.width()}, {"Height", g.height()}};
+    const int defaults[] = {
+        writtenDefaults ? writtenDefaults->left() : 0, writtenDefaults ? writtenDefaults->top() : 0,
+        writtenDefaults ? writtenDefaults->width() : 0, writtenDefaults ? writtenDefaults->height() : 0};
+    for (int k = 0; k < 4; ++k) {
+        if (writtenDefaults && values[k].second == defaults[k])
+            ini.DeleteKey(section, values[k].first);
+        else
+            ini.WriteInteger(section, values[k].first, values[k].second);
+    }
+}
+
+} // namespace vitrimo

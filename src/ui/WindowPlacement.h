@@ -1,0 +1,28 @@
+// Window geometry in the settings file, and keeping windows on the screen.
+//
+// A window's section holds "Left", "Top", "Width" and "Height" (the window's inner rectangle, as the
+// main window stores its own). Missing or malformed keys keep the size the window has; a stored size
+// too small to use, or a place off the screen, is corrected when the window is placed.
+#pragma once
+
+#include "model/IniFile.h"
+
+#include <QRect>
+#include <string_view>
+
+class QWidget;
+
+namespace vitrimo {
+
+// The rectangle moved, or shrunk, to lie within `screen`: a window reaching below the bottom is moved
+// up, one taller than the screen gets the screen's height at its top; the same across.
+QRect FitOnScreen(QRect frame, const QRect& screen);
+
+// Reads the four keys of `section` and places the window there, on the screen.
+void ReadWindowGeometry(QWidget& window, const IniFile& ini, std::string_view section);
+
+// Writes the four keys; with `writtenDefaults`, a value equal to its default deletes its key instead.
+void WriteWindowGeometry(const QWidget& window, IniFile& ini, std::string_view section,
+                         const QRect* writtenDefaults = nullptr);
+
+} // namespace vitrimo

@@ -1,0 +1,89 @@
+#include "ui/ProgramWindows.h"
+
+#include "model/IniFile.h"
+#include "ui/ScriptedUiHost.h"
+#include "ui/TF3rdAber.h"
+#include "ui/TFGlasdata.h"
+#include "ui/TFGlsSelect.h"
+#include "ui/TFLensdata.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace vitrimo;
+using vitrimo::test::ScriptedUiHost;
+
+// The windows wired into the main window: the commands that open them and what the main window tells them.
+class ProgramWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    ScriptedUiHost host_;
+    std::unique_ptr<TFLensdata> main_;
+    std::unique_ptr<ProgramWindows> windows_;
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        host_ = ScriptedUiHost{};
+        QFile::copy(QStringLiteral(VITRIMO_SOURCE_DIR "/data/Lens/cooke-triplet.ldt"),
+                    dir_->filePath("lensdata.ldt"));
+        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
+                              dir_->filePath("config/vitrimo.ini"),
+                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
+        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        windows_ = std::make_unique<ProgramWindows>(*main_);
+        main_->show();
+    }
+
+    void cleanup() {
+        windows_.reset();
+        main_.reset();
+    }
+
+    void aDoubleClickOnAGlassNameOpensTheChooser() {
+        QVERIFY(!windows_->GlassChooser().isVisible());
+        main_->CellDoubleClicked(main_->LensData().Column(col::GlassName), 3);
+        QVERIFY(windows_->GlassChooser().isVisible());
+        windows_->GlassChooser().close();
+        // On the object row it is the light source instead.
+        host_.choices = {1};
+        main_->CellDoubleClicked(main_->LensData().Column(col::GlassName), 1);
+        QVERIFY(!windows_->GlassChooser().isVisible());
+        QCOMPARE(host_.dialogTitles.last(), QString("Light Source"));
+    }
+
+    void theDataMenuOpensAMakersCatalogue() {
+        for (const char* name : {"actSumita", "actOhara", "actHoya", "actSchott"})
+            QVERIFY2(main_->Action(name)->isEnabled(), name); // the shipped catalogues are found
+        main_->SetCurrentCell(main_->LensData().Column(col::R), 4);
+        main_->Action("actSchott")->trigger();
+        QVERIFY(windows_->GlassData().isVisible());
+        QCOMPARE(main_->CurrentCell().first, main_->LensData().Column(col::GlassName));
+        windows_->GlassData().close();
+    }
+
+    void theThirdOrderTableOpensAndCloses() {
+        QVERIFY(main_->Action("actThirdOrder")->isEnabled());
+        main_->Action("actThirdOrder")->trigger();
+        QVERIFY(windows_->ThirdOrder().isVisible());
+        QCOMPARE(windows_->ThirdOrder().Table().Cells().back()[0], std::string("SUM"));
+        main_->FileNew(); // a new table: the window of the old one goes
+        QVERIFY(!windows_->ThirdOrder().isVisible());
+        QVERIFY(!main_->Action("actThirdOrder")->isEnabled());
+    }
+
+    void saveInifileWritesTheWindowsSections() {
+        windows_->ThirdOrder().setGeometry(40, 60, 500, 300);
+        main_->Inifile1Click();
+        const IniFile ini = IniFile::Load(dir_->filePath("vitrimo.ini").toStdString());
+        QCOMPARE(ini.ReadInteger("ThAberCoef", "Width", 0), 500);
+    }
+};
+
+QTEST_MAIN(ProgramWindowsTest)
+#include "ProgramWindowsTest.moc"
