@@ -91,16 +91,27 @@ CurveResult ComputeCurve(RayTracer& tracer, CurveKind kind, const CurveSettings&
     TraceContext& context = tracer.Context();
     tracer.AllocateBundle(CurveRayCount(kind, settings.steps, context.idealLensPresent));
     StartCurveRays(tracer, kind, settings);
-    // The curves refer to the paraxial image plane, whatever the last distance holds; the fans may be
-    // shifted from it by the defocus.
-    context.defocus = tracer.ParaxialImageDistance() - tracer.LastDistance() +
-                      (kind == CurveKind::Transverse ? settings.defocus : 0);
+    SetCurveDefocus(tracer, kind, settings);
     const TraceOutcome outcome = tracer.TraceAll(host);
     if (!outcome.completed) {
         result.error = outcome.error.empty() ? "The calculation was stopped." : outcome.error;
         return result;
     }
+    return EvaluateCurve(tracer, kind, settings);
+}
 
+void SetCurveDefocus(RayTracer& tracer, CurveKind kind, const CurveSettings& settings) {
+    // The curves refer to the paraxial image plane, whatever the last distance holds; the fans may be
+    // shifted from it by the defocus.
+    tracer.Context().defocus = tracer.ParaxialImageDistance() - tracer.LastDistance() +
+                               (kind == CurveKind::Transverse ? settings.defocus : 0);
+}
+
+CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSettings& settings) {
+    CurveResult result;
+    result.kind = kind;
+    result.steps = settings.steps;
+    const TraceContext& context = tracer.Context();
     const RayBundle& bundle = tracer.Bundle();
     const int slot = context.slot;
     const int wavelengths = bundle.WavelengthCount();

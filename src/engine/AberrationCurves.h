@@ -58,6 +58,13 @@ struct CurveResult {
 // diameter; the paraxial image must exist.
 CurveResult ComputeCurve(RayTracer& tracer, CurveKind kind, const CurveSettings& settings, Host& host);
 
+// The image plane of a curve: the paraxial one, for the transverse fans shifted by the settings' defocus.
+void SetCurveDefocus(RayTracer& tracer, CurveKind kind, const CurveSettings& settings);
+
+// Evaluates the rays ComputeCurve traced last, without tracing again: after the defocus changed, the
+// transverse fans are the same rays met on the moved image plane (call SetCurveDefocus first).
+CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSettings& settings);
+
 // Which points of a curve are drawn, in order, given each point's pixel position (nullopt for a
 // vignetted ray) and the plot width W: from the first unvignetted point within (-W/2, 1.5 W), skipping
 // points outside that band, up to the first vignetted point.

@@ -5,6 +5,7 @@
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFSGList.h"
+#include "ui/TFSphAber.h"
 #include "ui/TFWaveLgthSlct.h"
 
 #include <QAction>
@@ -16,7 +17,7 @@ namespace vitrimo {
 ProgramWindows::ProgramWindows(TFLensdata& main)
     : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
-      angleTable_(new TFSGList(main)) {
+      angleTable_(new TFSGList(main)), aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
     // The glass chooser: a double-click on a face's "GlassName", and the Data > Glass maker items.
     main.glassChooser = [this](int row) { glassChooser_->ShowFor(row); };
     const std::pair<const char*, GlassMaker> makers[] = {{"actSumita", GlassMaker::Sumita},
@@ -53,13 +54,24 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     // The third-order table.
     main.MakeAnalysisCommand("actThirdOrder", [this] { thirdOrder_->ShowTable(); });
 
+    // The aberration figure window on each of its curve tabs.
+    const std::pair<const char*, TFSphAber::Tab> figures[] = {{"actSphLong", TFSphAber::Longitudinal},
+                                                              {"tbSphericalCurve", TFSphAber::Longitudinal},
+                                                              {"actSphTrans", TFSphAber::Transverse},
+                                                              {"actAstigmatism", TFSphAber::Astigmatism},
+                                                              {"actDistortion", TFSphAber::Distortion}};
+    for (const auto& [name, tab] : figures)
+        main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
+
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
+        aberration_->close();
         if (wavelengths_->isVisible()) wavelengths_->Refresh();
     });
     main.AddSettingsWriter([this](IniFile& ini) {
         thirdOrder_->WriteSettings(ini);
+        aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
     });
 }

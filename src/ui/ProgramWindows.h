@@ -12,6 +12,7 @@ class TFGlasdata;
 class TFGlsSelect;
 class TFLensdata;
 class TFSGList;
+class TFSphAber;
 class TFWaveLgthSlct;
 
 class ProgramWindows {
@@ -24,6 +25,7 @@ public:
     TF3rdAber& ThirdOrder() { return *thirdOrder_; }
     TFWaveLgthSlct& Wavelengths() { return *wavelengths_; }
     TFSGList& AngleTable() { return *angleTable_; }
+    TFSphAber& AberrationFigure() { return *aberration_; }
 
 private:
     TFLensdata& main_;
@@ -33,6 +35,7 @@ private:
     TF3rdAber* thirdOrder_;
     TFWaveLgthSlct* wavelengths_;
     TFSGList* angleTable_;
+    TFSphAber* aberration_;
 };
 
 } // namespace vitrimo

@@ -44,11 +44,12 @@ int RoundDiv(int numerator, int denominator) {
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actSumita",   "actOhara",         "actHoya",        "actSchott",           "actSphLong",
-    "actSphTrans", "actAstigmatism",   "actDistortion",  "actWaveLine",         "actWaveFace",
-    "actSpot",     "actCrossSection",  "actMtfAngle",    "actConditionSetting", "actExecute",
-    "actStop",     "tbSphericalCurve", "tbConditionSet", "tbOptimization",      "tbBending",
-    "actPrint",    "actPrintSetup",    "tbPrint",        "actSaveAsDefault",    "actReadDat",
+    "actSumita",           "actOhara",       "actHoya",          "actSchott",
+    "actSphTrans",         "actAstigmatism", "actDistortion",    "actWaveLine",
+    "actWaveFace",         "actSpot",        "actCrossSection",  "actMtfAngle",
+    "actConditionSetting", "actExecute",     "actStop",          "tbSphericalCurve",
+    "tbConditionSet",      "tbOptimization", "tbBending",        "actPrint",
+    "actPrintSetup",       "tbPrint",        "actSaveAsDefault", "actReadDat",
 };
 
 } // namespace

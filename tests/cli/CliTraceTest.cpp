@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "model/FileIo.h"
 #include "model/LensFile.h"
 #include "support/ReferenceTrace.h"
 #include "support/TestUtil.h"
@@ -184,6 +185,45 @@ TEST(CliScale, WritesTheRescaledLensAndItsFocalLength) {
         Cli({"scale", dir.File("in.ldt"), "--focal-length", "50", "-o", dir.File("short.ldt")});
     EXPECT_EQ(far.code, 0);
     EXPECT_NE(far.err.find("cannot reach"), std::string::npos) << far.err;
+}
+
+} // namespace
+} // namespace vitrimo
+
+namespace vitrimo {
+namespace {
+
+TEST(CliFigure, DrawsEachTabInEachFormat) {
+    test::TempDir dir;
+    for (const char* tab : {"longitudinal", "transverse", "astigmatism", "distortion"}) {
+        const std::string out = dir.File(std::string(tab) + ".png");
+        const CliRun run = Cli({"figure", kLens + "cooke-triplet.ldt", "--tab", tab, "--max-angle", "15",
+                                "--size", "400x300", "-o", out});
+        ASSERT_EQ(run.code, 0) << run.err;
+        std::string png;
+        ASSERT_FALSE(ReadWholeFile(out, png));
+        EXPECT_EQ(png.substr(1, 3), "PNG");
+    }
+    std::string svg, pdf;
+    ASSERT_EQ(Cli({"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.svg")}).code,
+              0);
+    ASSERT_EQ(Cli({"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.pdf")}).code,
+              0);
+    ASSERT_FALSE(ReadWholeFile(dir.File("f.svg"), svg));
+    ASSERT_FALSE(ReadWholeFile(dir.File("f.pdf"), pdf));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.gif")},
+             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "big", "-o",
+              dir.File("g.png")},
+             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o",
+              dir.File("no/folder/g.png")}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 1) << args.back();
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
 }
 
 } // namespace

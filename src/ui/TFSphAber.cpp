@@ -1,0 +1,775 @@
+#include "ui/TFSphAber.h"
+
+#include "figures/AberrationFigure.h"
+#include "figures/FigureExport.h"
+#include "model/NumberFormat.h"
+#include "ui/AberrationTexts.h"
+#include "ui/Locale.h"
+#include "ui/MainWindowTexts.h"
+#include "ui/ProgramIcon.h"
+#include "ui/TFLensdata.h"
+#include "ui/TFSGList.h"
+#include "ui/TFWaveLgthSlct.h"
+#include "ui/WindowPlacement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace vitrimo {
+
+using namespace aberrationTexts;
+
+// The figure area: paints the window's plot with the figure painter.
+class FigureView : public QWidget {
+public:
+    explicit FigureView(TFSphAber& window) : QWidget(&window), window_(window) {
+        setMinimumSize(200, 150);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        if (window_.HasPlot()) {
+            PaintAberrationPlot(painter, QRectF(rect()), window_.Plot());
+            return;
+        }
+        painter.fillRect(rect(), Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, window_.Hint());
+    }
+
+private:
+    TFSphAber& window_;
+};
+
+namespace {
+
+constexpr double kDefaultCurveScale = 0.5, kDefaultDistortionScale = 1.0;
+constexpr double kDefaultCircleSize = 0.01, kDefaultDefocusInterval = 0.02, kDefaultAngleInterval = 1.0;
+constexpr int kDefaultCurveSteps = 30, kDefaultSpotSteps = 15, kDefaultPenWidth = 1;
+const char* const kLineNames[11] = {"t", "s", "A", "r", "C", "d", "e", "F", "g", "h", "i"};
+
+// The actions of tabs whose calculations are not part of the program yet.
+const char* const kSpotActions[] = {"actDrawCircle", "actCircleSize", "actDrawAiry",  "actDrawCross",
+                                    "actLinearRoot", "actLinearLog",  "actIntensity", "actMtfCalc"};
+
+} // namespace
+
+TFSphAber::TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& angleTable)
+    : QMainWindow(&main, Qt::Window), main_(main), wavelengths_(wavelengths), angleTable_(angleTable),
+      angles_(SweepTableKind::Angles) {
+    setObjectName("TFSphAber");
+    setWindowIcon(ProgramIcon());
+    BuildMenus();
+    BuildControls();
+    ApplyWording();
+    resize(720, 560);
+    ReadSettings(main.Settings().Load(main.HostOf()));
+}
+
+TFSphAber::~TFSphAber() = default;
+
+QAction* TFSphAber::Action(const QString& name) const {
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Building the window
+
+void TFSphAber::BuildMenus() {
+    const auto make = [this](QMenu* menu, const QString& name) {
+        auto* action = new QAction(this);
+        action->setObjectName(name);
+        actions_[name] = action;
+        if (menu) menu->addAction(action);
+        return action;
+    };
+    QMenu* form = menuBar()->addMenu(QString());
+    form->setObjectName("menuForm");
+    make(form, "actPreview")->setEnabled(false); // the print preview comes later
+    make(form, "actPrint")->setVisible(false);
+    make(form, "actSaveFigure");
+    make(form, "actSaveIni");
+    form->addSeparator();
+    make(form, "actCloseFigure");
+
+    QMenu* view = menuBar()->addMenu(QString());
+    view->setObjectName("menuView");
+    for (const char* name : {"actDrawCircle", "actCircleSize", "actPenWidth", "actDrawAiry", "actDrawCross",
+                             "actBackground", "actLinearRoot", "actLinearLog", "actIntensity"})
+        make(view, name);
+    for (const char* name :
+         {"actDrawCircle", "actDrawAiry", "actDrawCross", "actLinearRoot", "actLinearLog", "actIntensity"})
+        Action(name)->setCheckable(true);
+    Action("actDrawCircle")->setChecked(true);
+    Action("actDrawCross")->setChecked(true);
+    Action("actLinearRoot")->setChecked(true);
+
+    QMenu* data = menuBar()->addMenu(QString());
+    data->setObjectName("menuData");
+    make(data, "actBending")->setEnabled(false); // the bending window comes later
+
+    QMenu* option = menuBar()->addMenu(QString());
+    option->setObjectName("menuOption");
+    for (const char* name : {"actWavelength", "actAngleInterval", "actMaxAngle", "actAngleTable",
+                             "actDefocusInterval", "actSteps", "actMtfCalc"})
+        make(option, name);
+
+    QMenu* calculation = menuBar()->addMenu(QString());
+    calculation->setObjectName("menuCalculation");
+    calculation->menuAction()->setVisible(false);
+    make(calculation, "actExecute");
+    make(calculation, "actStop")->setEnabled(false);
+    Action("actStop")->setShortcut(QKeySequence(Qt::Key_Escape));
+    addAction(Action("actStop")); // the shortcut works with the menu hidden
+
+    QMenu* helpMenu = menuBar()->addMenu(QString());
+    helpMenu->setObjectName("menuHelp");
+    make(helpMenu, "actHelp");
+
+    for (const char* name : kSpotActions) Action(name)->setEnabled(false);
+
+    // The toolbar.
+    auto* toolbar = addToolBar(QStringLiteral("Figure"));
+    toolbar->setMovable(false);
+    const std::pair<const char*, const char*> buttons[] = {
+        {"tbRecalculation", "Recalc"}, {"tbWavelength", "WL"}, {"tbBending", "Bending"},
+        {"tbPreview", "Print"},        {"tbClose", "Exit"},    {"tbHelp", "Help"},
+        {"tbPenWidth", "Pen"},         {"tbSteps", "N"},
+    };
+    for (const auto& [name, icon] : buttons) {
+        QAction* action = make(nullptr, name);
+        action->setIcon(ToolIcon(icon));
+        toolbar->addAction(action);
+    }
+    Action("tbBending")->setEnabled(false);
+    Action("tbPreview")->setEnabled(false);
+
+    connect(Action("actSaveFigure"), &QAction::triggered, this, &TFSphAber::SaveFigure);
+    connect(Action("actSaveIni"), &QAction::triggered, this, [this] {
+        IniFile ini = main_.Settings().Load(main_.HostOf());
+        WriteSettings(ini);
+        main_.Settings().Save(ini, main_.HostOf());
+    });
+    connect(Action("actCloseFigure"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("tbClose"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("tbRecalculation"), &QAction::triggered, this, &TFSphAber::Execute);
+    connect(Action("actExecute"), &QAction::triggered, this, &TFSphAber::Execute);
+    connect(Action("actStop"), &QAction::triggered, this, [this] {
+        tracer_.Context().run = false;
+        waitLabel_->show();
+    });
+    const auto openWavelengths = [this] { wavelengths_.ShowWindow(); };
+    connect(Action("actWavelength"), &QAction::triggered, this, openWavelengths);
+    connect(Action("tbWavelength"), &QAction::triggered, this, openWavelengths);
+    connect(&wavelengths_, &QDialog::finished, this, [this] {
+        if (isVisible()) ShowTab(tab_);
+    });
+    const auto help = [this] { main_.HostOf().ShowHelp(0); };
+    connect(Action("actHelp"), &QAction::triggered, this, help);
+    connect(Action("tbHelp"), &QAction::triggered, this, help);
+    const auto penWidth = [this] {
+        if (const auto width = main_.HostOf().AskInteger(texts::PenWidth, Wording{}, penWidth_, 1, 5)) {
+            penWidth_ = *width;
+            plot_.penWidth = penWidth_;
+            Redraw();
+        }
+    };
+    connect(Action("actPenWidth"), &QAction::triggered, this, penWidth);
+    connect(Action("tbPenWidth"), &QAction::triggered, this, penWidth);
+    const auto steps = [this] {
+        const Wording& caption = FieldTab() ? StepAngleCaption : StepRadiusCaption;
+        if (const auto value = main_.HostOf().AskInteger(caption, Wording{}, curveSteps_, 2, 40)) {
+            curveSteps_ = *value;
+            Execute();
+        }
+    };
+    connect(Action("actSteps"), &QAction::triggered, this, steps);
+    connect(Action("tbSteps"), &QAction::triggered, this, steps);
+    connect(Action("actBackground"), &QAction::triggered, this, [this] {
+        if (const auto colour = main_.HostOf().ChooseColour(background_)) {
+            background_ = *colour;
+            plot_.background = background_;
+            Redraw();
+        }
+    });
+    connect(Action("actDefocusInterval"), &QAction::triggered, this, [this] {
+        const auto answer = main_.HostOf().AskNumber(IntervalCaption, DefocusIntervalPrompt,
+                                                     FormatGeneral(defocusInterval_, 9), "mm", false);
+        if (!answer) return;
+        const auto value = ParseNumber(answer->value);
+        if (!value)
+            main_.HostOf().Tell(MessageKind::Error, NotAnAngle(answer->value));
+        else
+            defocusInterval_ = *value;
+    });
+    connect(Action("actAngleInterval"), &QAction::triggered, this,
+            [this] { AskAngle(AngleCaption, AngleIntervalPrompt, angleInterval_); });
+    connect(Action("actMaxAngle"), &QAction::triggered, this, [this] {
+        if (AskAngle(MaxAngleCaption, MaxAnglePrompt, maxAngle_) && FieldTab()) {
+            WriteAngleBoxes(maxAngle_);
+            Execute();
+        }
+    });
+    connect(Action("actAngleTable"), &QAction::triggered, this, [this] {
+        if (!angleTable_.Edit(angles_)) return;
+        const auto list = angles_.Angles();
+        nextButton_->setEnabled(list.size() >= 2);
+        if (slot_ >= static_cast<int>(list.size())) slot_ = std::max(static_cast<int>(list.size()) - 1, 0);
+    });
+}
+
+void TFSphAber::BuildControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 4);
+    tabs_ = new QTabBar(central);
+    for (int k = 0; k < 8; ++k) tabs_->addTab(QString());
+    // The spot, wavefront and diffraction tabs come with their calculations.
+    for (int k = Spot; k <= FftImage; ++k) tabs_->setTabEnabled(k, false);
+    layout->addWidget(tabs_);
+
+    auto* controls = new QHBoxLayout;
+    const auto upDown = [this, controls](const QString& name, std::function<void(int)> step) {
+        for (int direction : {1, -1}) {
+            auto* button = new QToolButton(this);
+            button->setObjectName(name + (direction > 0 ? "Up" : "Down"));
+            button->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
+            button->setAutoRaise(true);
+            connect(button, &QToolButton::clicked, this, [step, direction] { step(direction); });
+            controls->addWidget(button);
+        }
+    };
+    const auto box = [this, controls](const QString& name, const QString& text, int width) {
+        auto* edit = new QLineEdit(text, this);
+        edit->setObjectName(name);
+        edit->setMaximumWidth(width);
+        controls->addWidget(edit);
+        return edit;
+    };
+    controls->addWidget(new QLabel(this));
+    static_cast<QLabel*>(controls->itemAt(0)->widget())->setObjectName("defocusLabel");
+    defocusBox_ = box("defocusBox", "0", 80);
+    controls->addWidget(new QLabel(QStringLiteral("mm"), this));
+    upDown("defocus", [this](int d) { StepDefocus(d); });
+    controls->addSpacing(12);
+    auto* angleLabel = new QLabel(this);
+    angleLabel->setObjectName("angleLabel");
+    controls->addWidget(angleLabel);
+    degreeBox_ = box("degreeBox", "0", 50);
+    controls->addWidget(new QLabel(QStringLiteral("o"), this));
+    minuteBox_ = box("minuteBox", "00", 50);
+    controls->addWidget(new QLabel(QStringLiteral("'"), this));
+    upDown("angle", [this](int d) { StepAngle(d); });
+    nextButton_ = new QPushButton(this);
+    nextButton_->setEnabled(false);
+    controls->addWidget(nextButton_);
+    connect(nextButton_, &QPushButton::clicked, this, &TFSphAber::NextAngle);
+    controls->addSpacing(12);
+    auto* scaleLabel = new QLabel(this);
+    scaleLabel->setObjectName("scaleLabel");
+    controls->addWidget(scaleLabel);
+    scaleBox_ = box("scaleBox", "0", 80);
+    upDown("scale", [this](int d) { StepScale(d); });
+    controls->addStretch(1);
+    waitLabel_ = new QLabel(this);
+    waitLabel_->hide();
+    doneLabel_ = new QLabel(this);
+    doneLabel_->hide();
+    progress_ = new QProgressBar(this);
+    progress_->hide();
+    controls->addWidget(waitLabel_);
+    controls->addWidget(doneLabel_);
+    controls->addWidget(progress_);
+    layout->addLayout(controls);
+
+    figure_ = new FigureView(*this);
+    layout->addWidget(figure_, 1);
+    setCentralWidget(central);
+
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (index != tab_) ShowTab(static_cast<Tab>(index));
+    });
+    // A value typed into a box counts when Enter is pressed or the box is left.
+    const auto applied = [this] {
+        doneLabel_->hide();
+        hint_ = Tr(mainTexts::PressCalculator);
+        statusBar()->showMessage(hint_);
+    };
+    for (QLineEdit* edit : {degreeBox_, minuteBox_})
+        connect(edit, &QLineEdit::editingFinished, this, applied);
+    connect(defocusBox_, &QLineEdit::editingFinished, this, [this] {
+        if (const auto value = ParseNumber(defocusBox_->text().toStdString()); value && *value != defocus_) {
+            defocus_ = *value;
+            StepDefocus(0);
+        }
+    });
+    connect(scaleBox_, &QLineEdit::editingFinished, this, [this] {
+        if (const auto value = ParseNumber(scaleBox_->text().toStdString()); value && *value > 0) {
+            (tab_ == Distortion ? distortionScale_ : curveScale_) = *value;
+            StepScale(0);
+        }
+    });
+}
+
+void TFSphAber::ApplyWording() {
+    setWindowTitle(Tr(tab_ == Spot || tab_ == FftImage ? SpotCaption : Caption));
+    for (int k = 0; k < 8; ++k) tabs_->setTabText(k, Tr(Tabs[k]));
+    const std::pair<const char*, const Wording*> names[] = {
+        {"actPreview", &MenuPreview},
+        {"actPrint", &MenuPrint},
+        {"actSaveFigure", &MenuSaveFigure},
+        {"actSaveIni", &MenuSaveIni},
+        {"actCloseFigure", &MenuCloseFigure},
+        {"actDrawCircle", &MenuDrawCircle},
+        {"actCircleSize", &MenuCircleSize},
+        {"actPenWidth", &MenuPenWidth},
+        {"actDrawAiry", &MenuDrawAiry},
+        {"actDrawCross", &MenuDrawCross},
+        {"actBackground", &MenuBackground},
+        {"actLinearRoot", &MenuLinearRoot},
+        {"actLinearLog", &MenuLinearLog},
+        {"actIntensity", &MenuIntensityLine},
+        {"actBending", &MenuBending},
+        {"actWavelength", &MenuWavelength},
+        {"actAngleInterval", &MenuAngleInterval},
+        {"actMaxAngle", &MenuMaxAngle},
+        {"actAngleTable", &MenuAngleTable},
+        {"actDefocusInterval", &MenuDefocusInterval},
+        {"actSteps", FieldTab() ? &MenuStepAngle : &MenuStepRadius},
+        {"actMtfCalc", &MenuMtfCalc},
+        {"actExecute", &MenuExecute},
+        {"actStop", &MenuStop},
+        {"actHelp", &MenuHelp},
+        {"tbRecalculation", &HintRecalculation},
+        {"tbWavelength", &HintWavelength},
+        {"tbBending", &HintBending},
+        {"tbPreview", &HintPreview},
+        {"tbClose", &HintClose},
+        {"tbHelp", &HintHelp},
+        {"tbPenWidth", &HintPenWidth},
+        {"tbSteps", &HintSteps},
+    };
+    for (const auto& [name, text] : names) {
+        Action(name)->setText(Tr(*text));
+        Action(name)->setToolTip(Tr(*text));
+    }
+    const std::pair<const char*, const Wording*> menus[] = {{"menuForm", &MenuForm},
+                                                            {"menuView", &MenuView},
+                                                            {"menuData", &MenuData},
+                                                            {"menuOption", &MenuOption},
+                                                            {"menuCalculation", &MenuCalculation},
+                                                            {"menuHelp", &MenuHelp}};
+    for (const auto& [name, text] : menus)
+        if (auto* menu = findChild<QMenu*>(name)) menu->setTitle(Tr(*text));
+    findChild<QLabel*>("defocusLabel")->setText(Tr(DefocusLabel));
+    findChild<QLabel*>("angleLabel")->setText(Tr(AngleLabel));
+    findChild<QLabel*>("scaleLabel")->setText(Tr(ScaleLabel));
+    scaleBox_->setToolTip(Tr(HintScale));
+    for (const char* name : {"scaleUp", "scaleDown"})
+        findChild<QToolButton*>(name)->setToolTip(Tr(HintScaleChange));
+    nextButton_->setText(Tr(nextIsStart_ ? Start : Next));
+    waitLabel_->setText(Tr(WaitAMoment));
+    doneLabel_->setText(Tr(CalculationDone));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Showing and calculating
+
+CurveKind TFSphAber::KindOf(Tab tab) const {
+    switch (tab) {
+    case Transverse:
+        return CurveKind::Transverse;
+    case Astigmatism:
+        return CurveKind::Astigmatism;
+    case Distortion:
+        return CurveKind::Distortion;
+    default:
+        return CurveKind::Longitudinal;
+    }
+}
+
+CurveSettings TFSphAber::Settings() const {
+    CurveSettings settings;
+    settings.steps = curveSteps_;
+    settings.fieldAngle = fieldAngle_;
+    settings.maxAngle = maxAngle_;
+    settings.defocus = defocus_;
+    return settings;
+}
+
+void TFSphAber::WriteAngleBoxes(double degrees) {
+    const auto [whole, minutes] = DegreesAndMinutes(degrees);
+    degreeBox_->setText(QString::fromStdString(whole));
+    minuteBox_->setText(QString::fromStdString(minutes));
+}
+
+// Reads the boxes: the scale of the tab, the defocus, and the angle (the maximum angle in the field
+// tabs), normalising degrees and minutes. A box that does not hold a number stops the calculation.
+bool TFSphAber::ReadBoxes() {
+    const auto number = [this](QLineEdit* box) -> std::optional<double> {
+        const std::string text = box->text().toStdString();
+        const auto value = ParseNumber(text);
+        if (!value) main_.HostOf().Tell(MessageKind::Error, NotAnAngle(text));
+        return value;
+    };
+    const auto scale = number(scaleBox_);
+    const auto defocus = number(defocusBox_);
+    const auto degrees = number(degreeBox_);
+    const auto minutes = number(minuteBox_);
+    if (!scale || !defocus || !degrees || !minutes) return false;
+    if (*scale > 0) (tab_ == Distortion ? distortionScale_ : curveScale_) = *scale;
+    defocus_ = *defocus;
+    const double sign = degreeBox_->text().trimmed().startsWith('-') ? -1 : 1;
+    const double angle = *degrees + sign * *minutes / 60;
+    if (*minutes != 0) WriteAngleBoxes(angle);
+    (FieldTab() ? maxAngle_ : fieldAngle_) = angle;
+    return true;
+}
+
+void TFSphAber::ShowControlsOfTab() {
+    const double scale = tab_ == Distortion ? distortionScale_ : curveScale_;
+    scaleBox_->setText(QString::fromStdString(FormatGeneral(scale, 6)));
+    WriteAngleBoxes(FieldTab() ? maxAngle_ : fieldAngle_);
+    defocusBox_->setText(QString::fromStdString(FormatFixed(defocus_, 3)));
+    ApplyWording();
+}
+
+void TFSphAber::ShowTab(Tab tab) {
+    if (tab >= Spot) return;
+    tab_ = tab;
+    tabs_->blockSignals(true);
+    tabs_->setCurrentIndex(tab);
+    tabs_->blockSignals(false);
+    doneLabel_->hide();
+    show();
+    raise();
+    if (!main_.CheckImage(main_.PrepareForCalculation())) {
+        hasPlot_ = false;
+        hint_ = Tr(texts::NoFocus);
+        Redraw();
+        return;
+    }
+    stale_ = false;
+    slot_ = 0;
+    const auto angles = angles_.Angles();
+    nextButton_->setEnabled(angles.size() >= 2);
+    ShowControlsOfTab();
+    // The entrance pupil is found on the axis.
+    tracer_.Bind(main_.LensData(), main_.Paraxial());
+    const double angle = tracer_.Context().fieldAngle;
+    tracer_.Context().fieldAngle = 0;
+    tracer_.EntrancePupilDiameter(main_.HostOf());
+    tracer_.Context().fieldAngle = angle;
+    if (FieldTab() && maxAngle_ <= 0) {
+        // The field curves need a maximum angle: asked once here, as the bending window does.
+        AskAngle(Wording{"Astigmat, Distortion Max Angle", "像面湾曲、歪曲収差 最大入射角"}, MaxAnglePrompt,
+                 maxAngle_);
+        WriteAngleBoxes(maxAngle_);
+    }
+    if (!busy_) Execute();
+}
+
+void TFSphAber::Execute() {
+    if (busy_ || tab_ >= Spot || !tracer_.Bound()) return;
+    if (!ReadBoxes()) return;
+    if (FieldTab() && maxAngle_ <= 0) {
+        hasPlot_ = false;
+        hint_ = Tr(NoMaxAngle);
+        Redraw();
+        return;
+    }
+    statusBar()->clearMessage();
+    hint_.clear();
+    SetBusy(true);
+    const CurveSettings settings = Settings();
+    curve_ = ComputeCurve(tracer_, KindOf(tab_), settings, main_.HostOf());
+    const bool stopped = !tracer_.Context().run;
+    SetBusy(false);
+    if (!curve_.Ok()) {
+        hasPlot_ = false;
+        hint_ = QString::fromStdString(curve_.error);
+        if (!stopped) main_.HostOf().Tell(MessageKind::Error, Wording{curve_.error, curve_.error});
+        Redraw();
+        return;
+    }
+    traced_ = settings;
+    FigureLook look;
+    look.curveScale = curveScale_;
+    look.distortionScale = distortionScale_;
+    look.background = background_;
+    look.penWidth = penWidth_;
+    look.japanese = JapaneseWording();
+    plot_ = MakeAberrationPlot(tracer_, main_.LensData(), curve_, settings, look);
+    hasPlot_ = true;
+    doneLabel_->show();
+    Redraw();
+}
+
+void TFSphAber::Redraw() {
+    figure_->update();
+}
+
+void TFSphAber::SetBusy(bool busy) {
+    busy_ = busy;
+    for (const auto& [name, action] : actions_)
+        if (name != "actStop" && name != "actPreview" && name != "tbPreview" && name != "actBending" &&
+            name != "tbBending" &&
+            std::find(std::begin(kSpotActions), std::end(kSpotActions), name) == std::end(kSpotActions))
+            action->setEnabled(!busy);
+    Action("actStop")->setEnabled(busy);
+    tabs_->setEnabled(!busy);
+    for (QWidget* widget : {static_cast<QWidget*>(defocusBox_), static_cast<QWidget*>(degreeBox_),
+                            static_cast<QWidget*>(minuteBox_), static_cast<QWidget*>(scaleBox_)})
+        widget->setEnabled(!busy);
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+        waitLabel_->hide();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Up/down controls and the angle table
+
+void TFSphAber::StepDefocus(int direction) {
+    defocus_ += direction * defocusInterval_;
+    defocusBox_->setText(QString::fromStdString(FormatFixed(defocus_, 3)));
+    doneLabel_->hide();
+    if (!hasPlot_) {
+        hint_ = Tr(mainTexts::PressCalculator);
+        statusBar()->showMessage(hint_);
+        return;
+    }
+    // The same rays, met on the moved image plane: nothing is traced again.
+    if (tab_ == Transverse) {
+        CurveSettings settings = traced_;
+        settings.defocus = defocus_;
+        SetCurveDefocus(tracer_, CurveKind::Transverse, settings);
+        curve_ = EvaluateCurve(tracer_, CurveKind::Transverse, settings);
+        plot_.curve = curve_;
+        plot_.defocus = defocus_;
+        traced_.defocus = defocus_;
+    }
+    Redraw();
+}
+
+void TFSphAber::StepAngle(int direction) {
+    double& angle = FieldTab() ? maxAngle_ : fieldAngle_;
+    angle += direction * angleInterval_;
+    WriteAngleBoxes(angle);
+    tracer_.Bundle().ClearFlags();
+    Execute();
+}
+
+void TFSphAber::StepScale(int direction) {
+    if (tab_ == Distortion) {
+        if (direction > 0 && distortionScale_ < 500) distortionScale_ *= 2;
+        if (direction < 0 && distortionScale_ > 1e-5) distortionScale_ /= 2;
+    } else {
+        const double limit = std::fabs(main_.LensData().FocalLength());
+        if (direction > 0 && curveScale_ < limit) curveScale_ *= 2;
+        if (direction < 0 && curveScale_ > 1e-5) curveScale_ /= 2;
+    }
+    const double scale = tab_ == Distortion ? distortionScale_ : curveScale_;
+    scaleBox_->setText(QString::fromStdString(FormatGeneral(scale, 6)));
+    plot_.scale = scale;
+    Redraw();
+}
+
+void TFSphAber::NextAngle() {
+    const auto angles = angles_.Angles();
+    if (angles.empty()) return;
+    slot_ = nextIsStart_ ? 0 : std::min(slot_ + 1, static_cast<int>(angles.size()) - 1);
+    // At the table's last angle the button offers to start again.
+    nextIsStart_ = slot_ + 1 >= static_cast<int>(angles.size());
+    nextButton_->setText(Tr(nextIsStart_ ? Start : Next));
+    fieldAngle_ = angles[slot_];
+    if (!FieldTab()) WriteAngleBoxes(fieldAngle_);
+    Execute();
+}
+
+bool TFSphAber::AskAngle(const Wording& caption, const Wording& prompt, double& value) {
+    const auto [whole, minutes] = DegreesAndMinutes(value);
+    const auto answer = main_.HostOf().AskNumber(caption, prompt, whole, "o", true, minutes);
+    if (!answer) return false;
+    const auto degrees = ParseNumber(answer->value),
+               fraction = ParseNumber(answer->minutes.empty() ? "0" : answer->minutes);
+    if (!degrees || !fraction) {
+        main_.HostOf().Tell(MessageKind::Error, NotAnAngle(degrees ? answer->minutes : answer->value));
+        return false;
+    }
+    const double sign = !answer->value.empty() && answer->value.find('-') != std::string::npos ? -1 : 1;
+    value = *degrees + sign * *fraction / 60;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Staleness: after the user worked elsewhere, the figure is brought up to date when they come back.
+
+void TFSphAber::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (!isActiveWindow())
+            Stale();
+        else
+            RecalculateIfStale();
+    } else if (event->type() == QEvent::LanguageChange || event->type() == QEvent::LocaleChange) {
+        ApplyWording();
+    }
+}
+
+void TFSphAber::Stale() {
+    stale_ = true;
+}
+
+void TFSphAber::RecalculateIfStale() {
+    if (!stale_ || busy_ || !isVisible()) return;
+    stale_ = false;
+    const Lens& lens = main_.LensData();
+    if (!lens.DataModified() && lens.ArraysCurrent() && tracer_.Bound()) {
+        Execute();
+        return;
+    }
+    fieldAngle_ = 0;
+    ShowTab(tab_);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Settings and export
+
+void TFSphAber::ReadSettings(const IniFile& ini) {
+    ReadWindowGeometry(*this, ini, kSection);
+    circleSize_ = ini.ReadFloat(kSection, "Circle Size", kDefaultCircleSize);
+    penWidth_ = static_cast<int>(
+        std::clamp<long long>(ini.ReadInteger(kSection, "PenWidth", kDefaultPenWidth), 1, 5));
+    Action("actDrawCircle")->setChecked(ini.ReadBool(kSection, "Draw Circle", true));
+    Action("actDrawAiry")->setChecked(ini.ReadBool(kSection, "Draw AiryDisk", false));
+    Action("actDrawCross")->setChecked(ini.ReadBool(kSection, "Draw Cross Mark", true));
+    background_ =
+        ParseColour(ini.ReadString(kSection, "Background Color", "clWhite")).value_or(colours::White);
+    WavelengthList& list = main_.LensData().Wavelengths();
+    for (int n = 1; n <= 11; ++n) {
+        const int w = list.Find(kLineNames[n - 1]);
+        if (w < 0) continue;
+        const std::string number = std::to_string(n);
+        if (const auto colour = ParseColour(ini.ReadString(kSection, "WaveLength Color " + number, "")))
+            if (*colour != list.At(w).colour) list.SetColour(w, *colour);
+        list.SetCalculate(w, ini.ReadBool(kSection, "WaveLength Checked " + number, list.At(w).calculate));
+    }
+    angleInterval_ = ini.ReadFloat(kSection, "Angle Interval", kDefaultAngleInterval);
+    maxAngle_ = ini.ReadFloat(kSection, "Max Angle for AS & DS", 0);
+    const long long count =
+        std::clamp<long long>(ini.ReadInteger(kSection, "Angle No.", 1), 1, SweepTable::kMaxRows - 1);
+    angles_ = SweepTable(SweepTableKind::Angles);
+    for (int k = 1; k <= count; ++k) {
+        if (k > 1 && !angles_.AppendRow()) break;
+        const auto [whole, minutes] =
+            DegreesAndMinutes(ini.ReadFloat(kSection, "AngleNo." + std::to_string(k), 0));
+        angles_.SetCell(angles_.ValueColumn(), k, whole);
+        angles_.SetCell(angles_.MinutesColumn(), k, minutes);
+    }
+    defocusInterval_ = ini.ReadFloat(kSection, "Defocus Interval", kDefaultDefocusInterval);
+    spotSteps_ = static_cast<int>(std::clamp<long long>(
+        ini.ReadInteger(kSection, "Step/radius for SpotDiagram", kDefaultSpotSteps), 2, 40));
+    curveSteps_ = static_cast<int>(
+        std::clamp<long long>(ini.ReadInteger(kSection, "Step/radius", kDefaultCurveSteps), 2, 40));
+}
+
+void TFSphAber::WriteSettings(IniFile& ini) const {
+    WriteWindowGeometry(*this, ini, kSection);
+    const auto real = [&ini](const char* key, double value, double written) {
+        if (value == written)
+            ini.DeleteKey(kSection, key);
+        else
+            ini.WriteFloat(kSection, key, value);
+    };
+    const auto integer = [&ini](const std::string& key, long long value, long long written) {
+        if (value == written)
+            ini.DeleteKey(kSection, key);
+        else
+            ini.WriteInteger(kSection, key, value);
+    };
+    const auto boolean = [&ini](const std::string& key, bool value, bool written) {
+        if (value == written)
+            ini.DeleteKey(kSection, key);
+        else
+            ini.WriteBool(kSection, key, value);
+    };
+    boolean("Draw Circle", Action("actDrawCircle")->isChecked(), true);
+    real("Circle Size", circleSize_, kDefaultCircleSize);
+    integer("PenWidth", penWidth_, kDefaultPenWidth);
+    boolean("Draw AiryDisk", Action("actDrawAiry")->isChecked(), false);
+    boolean("Draw Cross Mark", Action("actDrawCross")->isChecked(), true);
+    if (background_ == colours::White)
+        ini.DeleteKey(kSection, "Background Color");
+    else
+        ini.WriteString(kSection, "Background Color", ColourToText(background_));
+    const WavelengthList& list = main_.LensData().Wavelengths();
+    for (int n = 1; n <= 11; ++n) {
+        const int w = list.Find(kLineNames[n - 1]);
+        if (w < 0) continue;
+        const Wavelength& wavelength = list.At(w);
+        const std::string number = std::to_string(n);
+        if (wavelength.colour == wavelength.defaultColour)
+            ini.DeleteKey(kSection, "WaveLength Color " + number);
+        else
+            ini.WriteString(kSection, "WaveLength Color " + number, ColourToText(wavelength.colour));
+        boolean("WaveLength Checked " + number, wavelength.calculate, wavelength.defaultCalculate);
+    }
+    real("Angle Interval", angleInterval_, kDefaultAngleInterval);
+    real("Max Angle for AS & DS", maxAngle_, 0);
+    const auto angles = angles_.Angles();
+    integer("Angle No.", std::max<long long>(static_cast<long long>(angles.size()), 1), 1);
+    for (int k = 1; k < SweepTable::kMaxRows; ++k) {
+        const std::string key = "AngleNo." + std::to_string(k);
+        if (k <= static_cast<int>(angles.size()) && angles[k - 1] != 0)
+            ini.WriteFloat(kSection, key, angles[k - 1]);
+        else
+            ini.DeleteKey(kSection, key);
+    }
+    real("Defocus Interval", defocusInterval_, kDefaultDefocusInterval);
+    integer("Step/radius for SpotDiagram", spotSteps_, kDefaultSpotSteps);
+    integer("Step/radius", curveSteps_, kDefaultCurveSteps);
+}
+
+void TFSphAber::SaveFigure() {
+    if (!hasPlot_) return;
+    const QString path =
+        main_.HostOf().SaveFileName(SaveFigureTitle, QString::fromStdString(main_.Directories().dataDir),
+                                    {QString::fromUtf8(SaveFigureFilter)}, QString());
+    if (path.isEmpty()) return;
+    const AberrationPlot plot = plot_;
+    if (const auto error =
+            ExportFigure(path, figure_->size(), [&plot](QPainter& painter, const QRectF& area) {
+                PaintAberrationPlot(painter, area, plot);
+            }))
+        main_.HostOf().Tell(MessageKind::Error, Wording{error->toStdString(), error->toStdString()});
+}
+
+QString TFSphAber::DefocusText() const {
+    return defocusBox_->text();
+}
+QString TFSphAber::ScaleText() const {
+    return scaleBox_->text();
+}
+std::pair<QString, QString> TFSphAber::AngleTexts() const {
+    return {degreeBox_->text(), minuteBox_->text()};
+}
+
+} // namespace vitrimo
