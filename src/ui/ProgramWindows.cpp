@@ -1,5 +1,7 @@
 #include "ui/ProgramWindows.h"
 
+#include "model/NumberFormat.h"
+#include "ui/MainWindowTexts.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
@@ -78,6 +80,26 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
 
 ProgramWindows::~ProgramWindows() {
     main_.glassChooser = nullptr;
+}
+
+std::optional<ProgramWindows::MtfRequest> ProgramWindows::MtfAnglePrompts() {
+    if (!main_.CheckImage(main_.PrepareForCalculation())) return std::nullopt;
+    UiHost& host = main_.HostOf();
+    const std::string start = lastMtfFrequency_ > 0 ? FormatGeneral(lastMtfFrequency_, 9) : "200";
+    const auto answer = host.AskText(
+        Wording{"MTF Max", "MTF Max"},
+        Wording{"Max. Spatial Freq.(Line/mm) = ", "MTF 空間周波数記録最大値(Line/mm) = "}, start);
+    if (!answer) return std::nullopt;
+    const auto frequency = ParseNumber(*answer);
+    if (!frequency || *frequency <= 0) {
+        host.Tell(MessageKind::Error, mainTexts::NotANumber(*answer));
+        return std::nullopt;
+    }
+    if (!angleTable_->Edit(mtfAngles_, Wording{"MTF Calc. Angle", "MTF 計算画角"})) return std::nullopt;
+    lastMtfFrequency_ = *frequency;
+    std::vector<double> angles = mtfAngles_.Angles();
+    if (angles.empty()) angles.push_back(0); // an empty table stands for the axis
+    return MtfRequest{*frequency, angles};
 }
 
 } // namespace vitrimo

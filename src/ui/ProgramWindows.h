@@ -3,7 +3,11 @@
 // window for the one lens and the services it offers.
 #pragma once
 
+#include "evaluation/SweepTable.h"
+
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace vitrimo {
 
@@ -27,6 +31,17 @@ public:
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
 
+    // Tool > "&MTF - Angle", up to its window: asks the highest spatial frequency, then the field angles
+    // in the angle table dialog. nullopt when cancelled, without a real image, or for a frequency that is
+    // not a positive number (the host says why).
+    struct MtfRequest {
+        double maxFrequency = 0;    // lines per mm
+        std::vector<double> angles; // degrees
+    };
+    std::optional<MtfRequest> MtfAnglePrompts();
+    // The MTF sweep's angle table (generated angles), kept between requests.
+    SweepTable& MtfAngles() { return mtfAngles_; }
+
 private:
     TFLensdata& main_;
     // Owned by the main window as Qt children; these point at them.
@@ -36,6 +51,8 @@ private:
     TFWaveLgthSlct* wavelengths_;
     TFSGList* angleTable_;
     TFSphAber* aberration_;
+    SweepTable mtfAngles_{SweepTableKind::GeneratedAngles};
+    double lastMtfFrequency_ = 0;
 };
 
 } // namespace vitrimo

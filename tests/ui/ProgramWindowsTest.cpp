@@ -6,11 +6,14 @@
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
+#include "ui/TFSGList.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -75,6 +78,22 @@ private slots:
         main_->FileNew(); // a new table: the window of the old one goes
         QVERIFY(!windows_->ThirdOrder().isVisible());
         QVERIFY(!main_->Action("actThirdOrder")->isEnabled());
+    }
+
+    void mtfAngleAsksTheFrequencyAndTheAngles() {
+        host_.textAnswers = {"many"};
+        QVERIFY(!windows_->MtfAnglePrompts());
+        QVERIFY(host_.messages.last().contains("many"));
+        QCOMPARE(host_.prompts.last(), QString("Max. Spatial Freq.(Line/mm) = "));
+        host_.textAnswers = {"150"};
+        QTimer::singleShot(0, [this] {
+            QTest::mouseClick(windows_->AngleTable().findChild<QPushButton*>("OK"), Qt::LeftButton);
+        });
+        const auto request = windows_->MtfAnglePrompts();
+        QVERIFY(request);
+        QCOMPARE(request->maxFrequency, 150.0);
+        QCOMPARE(request->angles, std::vector<double>{0});
+        QCOMPARE(windows_->AngleTable().windowTitle(), QString("MTF Calc. Angle"));
     }
 
     void saveInifileWritesTheWindowsSections() {
