@@ -1,29 +1,18 @@
 // First-order calculations on the sample double Gauss (11 faces): the trace alone, and the full
 // rebuild that follows every edit (arrays from the table text, then the trace).
+#include "BenchSupport.h"
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
-#include "model/LensFile.h"
 
 #include <benchmark/benchmark.h>
-#include <stdexcept>
 
 namespace {
 
-class SilentHost : public vitrimo::Host {
-public:
-    std::optional<std::string> AskText(const vitrimo::Wording&, const vitrimo::Wording&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-    vitrimo::Button Ask(vitrimo::MessageKind, const vitrimo::Wording&, vitrimo::Buttons, int) override {
-        return vitrimo::ButtonCancel;
-    }
-};
+using vitrimo::bench::SilentHost;
 
 vitrimo::Lens LoadDoubleGauss() {
     vitrimo::Lens lens;
-    const auto result = vitrimo::ReadLensFile(lens, VITRIMO_SOURCE_DIR "/data/Lens/double-gauss.ldt");
-    if (!result.Ok()) throw std::runtime_error(result.error);
+    vitrimo::bench::LoadSample(lens, "double-gauss.ldt");
     return lens;
 }
 

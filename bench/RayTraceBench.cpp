@@ -1,26 +1,16 @@
 // Exact rays through the sample lenses at one wavelength: the double Gauss (11 spherical faces) and the
 // aspheric condenser (an ellipsoid and a plane). The counter "intersections" is ray-surface
 // intersections per second on one core.
+#include "BenchSupport.h"
 #include "engine/Calculation.h"
 #include "engine/RayTracer.h"
-#include "model/LensFile.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <stdexcept>
 
 namespace {
 
-class SilentHost : public vitrimo::Host {
-public:
-    std::optional<std::string> AskText(const vitrimo::Wording&, const vitrimo::Wording&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-    vitrimo::Button Ask(vitrimo::MessageKind, const vitrimo::Wording&, vitrimo::Buttons, int) override {
-        return vitrimo::ButtonCancel;
-    }
-};
+using vitrimo::bench::SilentHost;
 
 struct Setup {
     vitrimo::Lens lens;
@@ -29,8 +19,7 @@ struct Setup {
     SilentHost host;
 
     explicit Setup(const char* file) {
-        const auto result = vitrimo::ReadLensFile(lens, std::string(VITRIMO_SOURCE_DIR "/data/Lens/") + file);
-        if (!result.Ok()) throw std::runtime_error(result.error);
+        vitrimo::bench::LoadSample(lens, file);
         vitrimo::EnsureArraysCurrent(lens, paraxial, host);
         tracer.Bind(lens, paraxial);
         tracer.EntrancePupilDiameter(host);

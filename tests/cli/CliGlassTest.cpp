@@ -1,4 +1,4 @@
-#include "cli/Cli.h"
+#include "support/CliRunner.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -8,22 +8,9 @@
 namespace vitrimo {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "vitrimo-cli");
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-int LineCount(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
+using test::Cli;
+using test::CliRun;
+using test::LineCount;
 
 TEST(CliGlass, PrintsCatalogueIndicesAndFormulaIndices) {
     CliRun run = Cli({"glass", "--maker", "Schott", "--name", "N-BK7", "--wavelength", "532", "--json"});

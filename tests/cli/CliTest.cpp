@@ -1,7 +1,7 @@
-#include "cli/Cli.h"
 
 #include "model/FileIo.h"
 #include "model/LensFile.h"
+#include "support/CliRunner.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -11,22 +11,9 @@
 namespace vitrimo {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "vitrimo-cli");
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-int LineCount(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
+using test::Cli;
+using test::CliRun;
+using test::LineCount;
 
 TEST(CliInfo, PrintsFirstOrderDataAsJson) {
     const CliRun run = Cli({"info", test::SourcePath("data/Lens/cooke-triplet.ldt"), "--json"});

@@ -1,6 +1,6 @@
-#include "cli/Cli.h"
 #include "model/FileIo.h"
 #include "model/LensFile.h"
+#include "support/CliRunner.h"
 #include "support/ReferenceTrace.h"
 #include "support/TestUtil.h"
 
@@ -12,19 +12,8 @@
 namespace vitrimo {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "vitrimo-cli");
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
+using test::Cli;
+using test::CliRun;
 std::vector<std::vector<std::string>> Rows(const std::string& text) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream in(text);

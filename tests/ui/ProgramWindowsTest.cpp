@@ -1,6 +1,7 @@
 #include "ui/ProgramWindows.h"
 
 #include "model/IniFile.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFGlasdata.h"
@@ -18,7 +19,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 // The windows wired into the main window: the commands that open them and what the main window tells them.
 class ProgramWindowsTest : public QObject {
@@ -33,12 +34,8 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         host_ = ScriptedUiHost{};
-        QFile::copy(QStringLiteral(VITRIMO_SOURCE_DIR "/data/Lens/cooke-triplet.ldt"),
-                    dir_->filePath("lensdata.ldt"));
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"),
-                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
         windows_ = std::make_unique<ProgramWindows>(*main_);
         main_->show();
     }

@@ -5,6 +5,7 @@
 #include "model/IniFile.h"
 #include "model/NumberFormat.h"
 #include "ui/LensTableModel.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 
@@ -22,7 +23,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 namespace {
 
@@ -41,11 +42,8 @@ class TF3rdAberTest : public QObject {
     void Open(const QString& sample = "cooke-triplet.ldt") {
         window_ = nullptr;
         main_.reset();
-        QFile::remove(dir_->filePath("lensdata.ldt"));
-        QVERIFY(QFile::copy(kSamples + sample, dir_->filePath("lensdata.ldt")));
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"), QString()};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        QVERIFY(PlaceLastData(*dir_, kSamples + sample));
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_));
         main_->show();
         window_ = new TF3rdAber(*main_);
     }
@@ -60,8 +58,7 @@ class TF3rdAberTest : public QObject {
     int GridRows() { return window_->Grid()->model()->rowCount() + 1; } // with the header
 
     void Edit(std::string_view column, int row, const QString& text) {
-        LensTableModel* model = main_->TableModel();
-        QVERIFY(model->setData(model->IndexOf(main_->LensData().Column(column), row), text, Qt::EditRole));
+        QVERIFY(SetCell(*main_, column, row, text));
     }
 
     // The window becomes the active one, as when the user clicks it.
@@ -75,12 +72,12 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void cleanup() {
         main_.reset();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void showsTheCoefficientsSurfaceBySurface() {
@@ -169,7 +166,7 @@ private slots:
         }
 
         // Deleting asks first, in English whatever the locale.
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         window_->SelectRow(4);
         host_.buttonAnswers = {ButtonNo, ButtonYes};
         QTest::mouseClick(window_->findChild<QToolButton*>("DeleteSubtotal"), Qt::LeftButton);

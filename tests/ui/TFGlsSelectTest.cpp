@@ -5,6 +5,7 @@
 #include "model/NumberFormat.h"
 #include "ui/CatalogueGrid.h"
 #include "ui/LensTableModel.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFLensdata.h"
@@ -18,11 +19,9 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 namespace {
-
-const QString kSource = QStringLiteral(VITRIMO_SOURCE_DIR "/data/");
 
 // N-BK7 by the Sellmeier formula with the maker's published coefficients.
 double NBk7Index(double nanometres) {
@@ -43,16 +42,11 @@ class TFGlsSelectTest : public QObject {
     TFGlasdata* data_ = nullptr;
     TFGlsSelect* chooser_ = nullptr;
 
-    QString StartDir() const { return dir_->path(); }
-
     // The main window on the Cooke triplet; catalogues from `dataDir` (the program's data folder when
     // empty) and whatever the test puts into the start folder.
-    void Open(const QString& dataDir = kSource) {
-        QFile::remove(dir_->filePath("lensdata.ldt"));
-        QVERIFY(QFile::copy(kSource + "Lens/cooke-triplet.ldt", dir_->filePath("lensdata.ldt")));
-        MainWindowSetup setup{Workspace::At(StartDir().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"), dataDir};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+    void Open(const QString& dataDir = kSourceData) {
+        QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, dataDir));
         main_->show();
         QCOMPARE(main_->LensData().RowCount(), 9);
         data_ = new TFGlasdata(*main_);
@@ -85,17 +79,17 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void cleanup() {
         main_.reset();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void makersAreOfferedWhenTheirCatalogueIsFound() {
         QTemporaryDir noData;
-        QVERIFY(QFile::copy(kSource + "Schott.txt", dir_->filePath("Schott.txt")));
+        QVERIFY(QFile::copy(kSourceData + "Schott.txt", dir_->filePath("Schott.txt")));
         Open(noData.path());
         QVERIFY(chooser_->MakerAvailable(GlassMaker::Schott));
         QVERIFY(chooser_->MakerButton(GlassMaker::Schott)->isEnabled());
@@ -114,7 +108,7 @@ private slots:
         QVERIFY(!data_->isVisible());
 
         // A catalogue that turns up is found the next time the chooser opens.
-        QVERIFY(QFile::copy(kSource + "Ohara.txt", dir_->filePath("Ohara.txt")));
+        QVERIFY(QFile::copy(kSourceData + "Ohara.txt", dir_->filePath("Ohara.txt")));
         chooser_->ShowFor(4);
         QVERIFY(chooser_->MakerButton(GlassMaker::Ohara)->isEnabled());
         QVERIFY(chooser_->MakerAvailable(GlassMaker::Ohara));
@@ -143,7 +137,7 @@ private slots:
         QCOMPARE(Cell(col::Remarks, 4), std::string("Focal Plane"));
 
         // In the Japanese locale the marks are Japanese; "GlassName" keeps "Screen".
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         chooser_->ShowFor(4);
         QCOMPARE(chooser_->FaceButton(SpecialFace::Screen)->text(), QString::fromUtf8("スクリーン"));
         QCOMPARE(chooser_->FaceButton(SpecialFace::StopPlane)->text(), QString::fromUtf8("絞り面"));
@@ -377,7 +371,7 @@ private slots:
         QVERIFY(!data_->isVisible());
         QVERIFY(!LensOf().DataModified());
 
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         chooser_->ChooseMaker(GlassMaker::Schott);
         QCOMPARE(data_->windowTitle(), QString::fromUtf8("硝材データ Schott"));
         QCOMPARE(data_->findChild<QPushButton*>("Select")->text(), QString::fromUtf8("選択"));
@@ -385,8 +379,8 @@ private slots:
 
     void theCatalogueShownIsNotReadAgain() {
         QTemporaryDir noData;
-        QVERIFY(QFile::copy(kSource + "Schott.txt", dir_->filePath("Schott.txt")));
-        QVERIFY(QFile::copy(kSource + "Sumita.txt", dir_->filePath("Sumita.txt")));
+        QVERIFY(QFile::copy(kSourceData + "Schott.txt", dir_->filePath("Schott.txt")));
+        QVERIFY(QFile::copy(kSourceData + "Sumita.txt", dir_->filePath("Sumita.txt")));
         Open(noData.path());
         OnRow(4);
         chooser_->ChooseMaker(GlassMaker::Schott);
@@ -405,7 +399,7 @@ private slots:
 
     void aBrokenCatalogueIsReportedAndTheShownOneKept() {
         QTemporaryDir noData;
-        QVERIFY(QFile::copy(kSource + "Schott.txt", dir_->filePath("Schott.txt")));
+        QVERIFY(QFile::copy(kSourceData + "Schott.txt", dir_->filePath("Schott.txt")));
         Write("Ohara.txt", "This is not a catalogue\r\nGlass\tn\r\n");
         Open(noData.path());
         OnRow(4);

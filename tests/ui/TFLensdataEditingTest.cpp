@@ -3,6 +3,7 @@
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
 #include "ui/LensTableModel.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 
@@ -19,7 +20,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 namespace {
 
@@ -48,15 +49,9 @@ class TFLensdataEditingTest : public QObject {
     ScriptedUiHost host_;
 
     std::unique_ptr<TFLensdata> Window(const QString& lastData = QString()) {
-        if (!lastData.isEmpty()) {
-            QFile::remove(dir_->filePath("lensdata.ldt"));
-            if (!QFile::copy(lastData, dir_->filePath("lensdata.ldt")))
-                qWarning("cannot copy %s", qPrintable(lastData));
-        }
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"),
-                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
-        auto window = std::make_unique<TFLensdata>(host_, std::move(setup));
+        if (!lastData.isEmpty() && !PlaceLastData(*dir_, lastData))
+            qWarning("cannot copy %s", qPrintable(lastData));
+        auto window = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
         window->show();
         return window;
     }
@@ -90,7 +85,7 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void insertAndDeleteKeepTheGroupsInStep() {
@@ -316,7 +311,7 @@ private slots:
         Select(*w, col::GlassName, 4);
         w->Action("actStopPlane")->trigger();
         QCOMPARE(Text(*w, col::Remarks, 4), std::string("Stop Plane"));
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         w->Action("actFocalPlane")->trigger();
         QCOMPARE(QString::fromStdString(Text(*w, col::Remarks, 4)), QString::fromUtf8("焦点面"));
     }

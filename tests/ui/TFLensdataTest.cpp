@@ -4,6 +4,7 @@
 #include "model/IniFile.h"
 #include "model/LensFile.h"
 #include "ui/LensTableModel.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TAboutBox.h"
@@ -21,7 +22,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 namespace {
 
@@ -46,10 +47,7 @@ class TFLensdataTest : public QObject {
     QString LastData() const { return dir_->filePath("lensdata.ldt"); }
 
     std::unique_ptr<TFLensdata> MakeWindow(bool show = true) {
-        MainWindowSetup setup{Workspace::At(StartDir().toStdString()), Settings(),
-                              dir_->filePath("config/vitrimo.ini"),
-                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
-        auto window = std::make_unique<TFLensdata>(host_, std::move(setup));
+        auto window = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
         if (show) window->show();
         return window;
     }
@@ -60,8 +58,7 @@ class TFLensdataTest : public QObject {
     }
 
     void Edit(TFLensdata& window, std::string_view column, int row, const QString& text) {
-        LensTableModel* model = window.TableModel();
-        QVERIFY(model->setData(model->IndexOf(window.LensData().Column(column), row), text, Qt::EditRole));
+        QVERIFY(SetCell(window, column, row, text));
     }
 
 private slots:
@@ -69,10 +66,10 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
-    void cleanup() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanup() { UseLocale(QLocale::English); }
 
     void startsSilentlyWithAnEmptyTableOnANewMachine() {
         auto window = MakeWindow();
@@ -399,7 +396,7 @@ private slots:
 
     void japaneseLocaleShowsJapaneseWordingButKeepsTheFileFormat() {
         UseSampleAsLastData("singlet.ldt");
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         auto window = MakeWindow();
         QCOMPARE(window->menuBar()->actions().first()->text(), QString::fromUtf8("ファイル(&F)"));
         QCOMPARE(window->TableModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -434,7 +431,7 @@ private slots:
         host_.saveFiles = {dir_->filePath("jp.ldt")};
         QVERIFY(window->FileSaveAs());
         const std::string japaneseFile = ReadText(dir_->filePath("jp.ldt"));
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
         QCOMPARE(window->TableModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QString("GlassName"));
         QCOMPARE(japaneseFile, LensFileText(window->LensData()));
@@ -453,12 +450,12 @@ private slots:
         QCOMPARE(about.Version(), QString::fromUtf8("Version β0.69"));
         QCOMPARE(about.Comments(), QString("Comment: Many bug may be included "));
 
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         LensTableModel* model = window->TableModel();
         QVERIFY(!model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
         window->Action("actShowHint")->trigger();
         QVERIFY(model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
         window->Action("actShowHint")->trigger();
         QVERIFY(
             model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty()); // no English hints

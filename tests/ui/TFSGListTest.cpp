@@ -1,6 +1,7 @@
 // The angle and frequency table dialog.
 #include "ui/TFSGList.h"
 
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 
@@ -15,7 +16,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 class TFSGListTest : public QObject {
     Q_OBJECT
@@ -50,16 +51,14 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"), QString()};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        UseLocale(QLocale::English);
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_));
         dialog_ = new TFSGList(*main_);
     }
 
     void cleanup() {
         main_.reset();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void generatedAnglesEndOnTheMaximumWithoutARepeat() {
@@ -235,7 +234,7 @@ private slots:
     }
 
     void japaneseWording() {
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         SweepTable table(SweepTableKind::Angles);
         Then([&] {
             QCOMPARE(dialog_->windowTitle(), QString::fromUtf8("角度"));

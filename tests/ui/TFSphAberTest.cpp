@@ -4,6 +4,7 @@
 #include "model/FileIo.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ProgramWindows.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
@@ -20,7 +21,7 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 class TFSphAberTest : public QObject {
     Q_OBJECT
@@ -36,13 +37,10 @@ class TFSphAberTest : public QObject {
         windows_.reset();
         main_.reset();
         dir_ = std::make_unique<QTemporaryDir>();
-        QFile::copy(lensFile, dir_->filePath("lensdata.ldt"));
+        QVERIFY(PlaceLastData(*dir_, lensFile));
         if (!settings.isEmpty())
             WriteFileAtomically(dir_->filePath("vitrimo.ini").toStdString(), settings.toStdString());
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"),
-                              QStringLiteral(VITRIMO_SOURCE_DIR "/data")};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
         windows_ = std::make_unique<ProgramWindows>(*main_);
         main_->show();
     }

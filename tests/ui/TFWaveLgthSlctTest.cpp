@@ -3,6 +3,7 @@
 
 #include "model/FileIo.h"
 #include "model/IniFile.h"
+#include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 
@@ -17,11 +18,10 @@
 #include <memory>
 
 using namespace vitrimo;
-using vitrimo::test::ScriptedUiHost;
+using namespace vitrimo::test;
 
 namespace {
 
-const QString kSource = QStringLiteral(VITRIMO_SOURCE_DIR "/data/");
 // List positions of the lines.
 constexpr int kT = 0, kA = 2, kR = 3, kD = 5, kF = 7, kH = 9, kI = 10;
 
@@ -38,11 +38,8 @@ class TFWaveLgthSlctTest : public QObject {
     void Open() {
         window_ = nullptr;
         main_.reset();
-        QFile::remove(dir_->filePath("lensdata.ldt"));
-        QVERIFY(QFile::copy(kSource + "Lens/cooke-triplet.ldt", dir_->filePath("lensdata.ldt")));
-        MainWindowSetup setup{Workspace::At(dir_->path().toStdString()), dir_->filePath("vitrimo.ini"),
-                              dir_->filePath("config/vitrimo.ini"), kSource};
-        main_ = std::make_unique<TFLensdata>(host_, std::move(setup));
+        QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
+        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
         main_->show();
         window_ = new TFWaveLgthSlct(*main_);
     }
@@ -62,12 +59,12 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void cleanup() {
         main_.reset();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        UseLocale(QLocale::English);
     }
 
     void sevenWavelengthsAreTracedWithTheDLineAsReference() {
@@ -243,7 +240,7 @@ private slots:
     }
 
     void japaneseWording() {
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        UseLocale(QLocale::Japanese);
         Open();
         window_->ShowWindow();
         QCOMPARE(window_->windowTitle(), QString::fromUtf8("波長選択"));

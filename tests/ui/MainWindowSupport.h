@@ -1,0 +1,40 @@
+// What the window tests share: a main window opened in a temporary start folder, the locale, cell edits.
+#pragma once
+
+#include "ui/LensTableModel.h"
+#include "ui/TFLensdata.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <string_view>
+
+namespace vitrimo::test {
+
+inline const QString kSourceData = QStringLiteral(VITRIMO_SOURCE_DIR "/data/");
+
+// The main window's folders inside `dir`: start folder, settings file and its fallback; `dataDir` holds
+// the catalogues (empty: none).
+inline MainWindowSetup SetupIn(const QTemporaryDir& dir, const QString& dataDir = QString()) {
+    return MainWindowSetup{Workspace::At(dir.path().toStdString()), dir.filePath("vitrimo.ini"),
+                           dir.filePath("config/vitrimo.ini"), dataDir};
+}
+
+// Makes `lensFile` the last-data file of the start folder, so the main window opens with it.
+inline bool PlaceLastData(const QTemporaryDir& dir, const QString& lensFile) {
+    QFile::remove(dir.filePath("lensdata.ldt"));
+    return QFile::copy(lensFile, dir.filePath("lensdata.ldt"));
+}
+
+inline void UseLocale(QLocale::Language language) {
+    QLocale::setDefault(language == QLocale::Japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                                                      : QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+// Types `text` into a cell, as the table's editor would commit it.
+inline bool SetCell(TFLensdata& window, std::string_view column, int row, const QString& text) {
+    LensTableModel* model = window.TableModel();
+    return model->setData(model->IndexOf(window.LensData().Column(column), row), text, Qt::EditRole);
+}
+
+} // namespace vitrimo::test
