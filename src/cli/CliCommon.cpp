@@ -14,6 +14,19 @@
 
 namespace vitrimo::cli {
 
+CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
+                              const std::string& kindName, const CurveSettings& settings, Host& host) {
+    tracer.Bind(loaded.lens, loaded.paraxial);
+    tracer.EntrancePupilDiameter(host);
+    const CurveKind kind = kindName == "longitudinal"  ? CurveKind::Longitudinal
+                           : kindName == "transverse"  ? CurveKind::Transverse
+                           : kindName == "astigmatism" ? CurveKind::Astigmatism
+                                                       : CurveKind::Distortion;
+    CurveResult curve = ComputeCurve(tracer, kind, settings, host);
+    if (!curve.Ok()) throw CommandError{lensPath + ": " + curve.error};
+    return curve;
+}
+
 std::string ProgramDataDir() {
     const char* fromEnvironment = std::getenv("VITRIMO_DATA_DIR");
     return fromEnvironment && *fromEnvironment ? fromEnvironment : VITRIMO_DATA_DIR;

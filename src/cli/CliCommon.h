@@ -1,6 +1,7 @@
 // What the commands of vitrimo-cli share: loading a lens, reporting failures, printing results.
 #pragma once
 
+#include "engine/AberrationCurves.h"
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
 #include "model/Lens.h"
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace vitrimo::cli {
 
@@ -49,6 +51,15 @@ struct LoadedLens {
 void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err);
 // The same, and a real paraxial image is required (the real-ray commands).
 void LoadLensWithImage(const std::string& path, LoadedLens& loaded, std::ostream& err);
+
+// The names the curve commands take for the four curve kinds.
+inline const std::vector<std::string> kCurveKindNames{"longitudinal", "transverse", "astigmatism",
+                                                      "distortion"};
+
+// Binds `tracer` to a loaded lens, finds the entrance pupil and computes one curve kind named as in
+// kCurveKindNames; a failure is a CommandError naming the lens file.
+CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
+                              const std::string& kindName, const CurveSettings& settings, Host& host);
 
 // The list position of a wavelength named by its line letter (t s A r C d e F g h i) or added title.
 int WavelengthByName(const Lens& lens, const std::string& name);

@@ -45,7 +45,7 @@ Command AddFigureCommand(CLI::App& app) {
     figure->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
     figure->add_option("--tab", options->tab, "longitudinal, transverse, astigmatism or distortion")
         ->required()
-        ->check(CLI::IsMember({"longitudinal", "transverse", "astigmatism", "distortion"}));
+        ->check(CLI::IsMember(kCurveKindNames));
     figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
     figure->add_option("--max-angle", options->maxAngle,
                        "Maximum field angle of astigmatism and distortion, degrees");
@@ -69,18 +69,12 @@ Command AddFigureCommand(CLI::App& app) {
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
                 RayTracer tracer;
-                tracer.Bind(loaded.lens, loaded.paraxial);
-                tracer.EntrancePupilDiameter(host);
-                const CurveKind kind = options->tab == "longitudinal"  ? CurveKind::Longitudinal
-                                       : options->tab == "transverse"  ? CurveKind::Transverse
-                                       : options->tab == "astigmatism" ? CurveKind::Astigmatism
-                                                                       : CurveKind::Distortion;
                 CurveSettings settings;
                 settings.steps = options->steps;
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
-                const CurveResult curve = ComputeCurve(tracer, kind, settings, host);
-                if (!curve.Ok()) throw CommandError{options->lens + ": " + curve.error};
+                const CurveResult curve =
+                    ComputeNamedCurve(tracer, loaded, options->lens, options->tab, settings, host);
                 FigureLook look;
                 if (options->scale > 0) look.curveScale = look.distortionScale = options->scale;
                 const AberrationPlot plot = MakeAberrationPlot(tracer, loaded.lens, curve, settings, look);

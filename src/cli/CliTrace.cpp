@@ -112,7 +112,7 @@ Command AddCurvesCommand(CLI::App& app) {
     curves->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
     curves->add_option("--kind", options->kind, "longitudinal, transverse, astigmatism or distortion")
         ->required()
-        ->check(CLI::IsMember({"longitudinal", "transverse", "astigmatism", "distortion"}));
+        ->check(CLI::IsMember(kCurveKindNames));
     curves
         ->add_option("--steps", options->steps,
                      "Steps per pupil radius or up to the maximum angle (default 30)")
@@ -128,18 +128,14 @@ Command AddCurvesCommand(CLI::App& app) {
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
                 RayTracer tracer;
-                PrepareTracer(tracer, loaded, host);
-                const CurveKind kind = options->kind == "longitudinal"  ? CurveKind::Longitudinal
-                                       : options->kind == "transverse"  ? CurveKind::Transverse
-                                       : options->kind == "astigmatism" ? CurveKind::Astigmatism
-                                                                        : CurveKind::Distortion;
                 CurveSettings settings;
                 settings.steps = options->steps;
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
                 settings.defocus = options->defocus;
-                const CurveResult curve = ComputeCurve(tracer, kind, settings, host);
-                if (!curve.Ok()) throw CommandError{options->lens + ": " + curve.error};
+                const CurveResult curve =
+                    ComputeNamedCurve(tracer, loaded, options->lens, options->kind, settings, host);
+                const CurveKind kind = curve.kind;
 
                 std::vector<std::string> names;
                 for (int w = 0; w < tracer.TracedWavelengthCount(); ++w)
