@@ -51,12 +51,13 @@ inline bool SphereDistance(Real c, Real X, Real y, Real z, Real L, Real M, Real 
     return true;
 }
 
-void Rotate(RayBlock& block, const std::vector<bool>* processed, double phiDegrees, double thetaDegrees,
-            double pivot) {
+// Rotates the rays for which `processed(r)` holds.
+template <class Processed>
+void Rotate(RayBlock& block, Processed processed, double phiDegrees, double thetaDegrees, double pivot) {
     const Real cp = std::cos(phiDegrees * kDegree), sp = std::sin(phiDegrees * kDegree);
     const Real ct = std::cos(thetaDegrees * kDegree), st = std::sin(thetaDegrees * kDegree);
     for (int r = 0; r < block.count; ++r) {
-        if (processed && !(*processed)[r]) continue;
+        if (!processed(r)) continue;
         const Real y = block.y[r], z = block.z[r], M = block.M[r], N = block.N[r], L = block.L[r];
         const Real y1 = y * cp + z * sp, z1 = -y * sp + z * cp;
         const Real M1 = M * cp + N * sp, N1 = -M * sp + N * cp;
@@ -195,9 +196,8 @@ bool RayTracer::Processed(const RayBlock& block, int r) const {
 
 void RayTracer::RotateBundle(int w, double phiDegrees, double thetaDegrees, double pivot) {
     RayBlock block = bundle_.Block(w, context_.slot);
-    std::vector<bool> processed(block.count);
-    for (int r = 0; r < block.count; ++r) processed[r] = Processed(block, r);
-    Rotate(block, &processed, phiDegrees, thetaDegrees, pivot);
+    Rotate(
+        block, [&](int r) { return Processed(block, r); }, phiDegrees, thetaDegrees, pivot);
 }
 
 void RayTracer::ShiftAndTilt(int w, const TraceSurface& s, double pivot) {
