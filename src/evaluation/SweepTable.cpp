@@ -12,10 +12,6 @@ constexpr const char* kDegreeMark = "°";
 constexpr const char* kMinuteMark = "'";
 constexpr const char* kDefaultColour = "clBlack";
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t") == std::string::npos;
-}
-
 double NumberIn(const std::string& text) {
     return ParseNumber(text).value_or(0);
 }

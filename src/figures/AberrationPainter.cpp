@@ -1,5 +1,6 @@
 #include "figures/AberrationPainter.h"
 
+#include "figures/FigureColour.h"
 #include "model/NumberFormat.h"
 
 #include <QFont>
@@ -11,10 +12,6 @@
 
 namespace vitrimo {
 namespace {
-
-QColor ToQColor(Colour c) {
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
 
 QString Label(double value) {
     return QString::fromStdString(FormatGeneral(RoundToFourDigits(value), 4));

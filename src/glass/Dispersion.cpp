@@ -62,12 +62,6 @@ GlassFormulaResult FormulaAt(const GlassCatalogue& catalogue, const GlassLocatio
     return result;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 } // namespace
 
 std::optional<double> LaurentFormula(const std::array<double, 6>& a, double micrometres) {

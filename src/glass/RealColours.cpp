@@ -22,10 +22,6 @@ std::vector<std::string_view> SplitAtTabs(std::string_view line) {
     }
 }
 
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 } // namespace
 
 std::optional<std::string> ParseRgbTable(std::string_view text, const std::string& source, RgbTable& table) {

@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 namespace vitrimo {
-namespace {
 
 std::string_view TrimBlanks(std::string_view text) {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
@@ -16,6 +15,12 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
 }
+
+bool IsBlank(std::string_view text) {
+    return TrimBlanks(text).empty();
+}
+
+namespace {
 
 // The decimal digits of |value| rounded to `digits` significant digits, and the decimal exponent of the
 // first digit: 1234.5 with 3 digits gives ("123", 3).

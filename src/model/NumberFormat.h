@@ -10,6 +10,11 @@
 
 namespace vitrimo {
 
+// The text without the spaces and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
+// True when the text is empty or holds only spaces and tabs.
+bool IsBlank(std::string_view text);
+
 // Parses a decimal number such as "12.5", "-3", "+.5", "1e-3" or "1.5E20", allowing blanks around it.
 // Returns nullopt for empty text, trailing garbage, hexadecimal, "inf", "nan" and values out of range, so
 // nothing non-finite ever comes out of a cell.

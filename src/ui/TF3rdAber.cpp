@@ -71,10 +71,6 @@ private:
 
 namespace {
 
-int RoundDiv(int numerator, int denominator) {
-    return static_cast<int>(std::lround(static_cast<double>(numerator) / denominator));
-}
-
 // Cells drawn as the model aligns them, 2 pixels from the right edge and 2 from the top.
 class MarginDelegate : public QStyledItemDelegate {
 public:

@@ -6,6 +6,7 @@
 #include "ui/GlassSelectTexts.h"
 #include "ui/Locale.h"
 #include "ui/TFLensdata.h"
+#include "ui/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,17 +15,7 @@
 #include <cmath>
 
 namespace vitrimo {
-namespace {
-
-int RoundDiv(int numerator, int denominator) {
-    return static_cast<int>(std::lround(static_cast<double>(numerator) / denominator));
-}
-
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t") == std::string::npos;
-}
-
-} // namespace
+namespace {} // namespace
 
 bool RowTakesGlass(const Lens& lens, int row) {
     if (row < 2 || row >= lens.RowCount()) return false;

@@ -11,6 +11,7 @@
 #include "ui/Locale.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/ProgramIcon.h"
+#include "ui/WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -37,10 +38,6 @@ constexpr const char* kMain = "Main";
 constexpr int kDefaultLeft = 101, kDefaultTop = 110, kDefaultWidth = 738, kDefaultHeight = 433;
 constexpr const char* kDefaultFontName = "Arial";
 constexpr int kDefaultFontSize = 9;
-
-int RoundDiv(int numerator, int denominator) {
-    return static_cast<int>(std::lround(static_cast<double>(numerator) / denominator));
-}
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {

@@ -1,6 +1,6 @@
 #include "ui/TFSGList.h"
 
-#include "model/Colour.h"
+#include "figures/FigureColour.h"
 #include "model/NumberFormat.h"
 #include "ui/Locale.h"
 #include "ui/SweepTableTexts.h"
@@ -18,10 +18,6 @@
 namespace vitrimo {
 namespace {
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t") == std::string::npos;
-}
-
 // An angle typed as degrees and minutes; the minutes take the sign of the degrees ("-0" and "30" is
 // half a degree below the axis). nullopt when either field holds something other than a number.
 std::optional<double> AngleOf(const UiHost::NumberAnswer& answer) {
@@ -32,11 +28,6 @@ std::optional<double> AngleOf(const UiHost::NumberAnswer& answer) {
     const bool negative = first != std::string::npos && answer.value[first] == '-';
     const double size = std::abs(*degrees) + std::abs(*minutes) / 60;
     return negative ? -size : size;
-}
-
-QColor ToQColor(Colour colour) {
-    return QColor(static_cast<int>(RedOf(colour)), static_cast<int>(GreenOf(colour)),
-                  static_cast<int>(BlueOf(colour)));
 }
 
 } // namespace

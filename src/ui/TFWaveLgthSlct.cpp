@@ -1,5 +1,6 @@
 #include "ui/TFWaveLgthSlct.h"
 
+#include "figures/FigureColour.h"
 #include "glass/GlassCatalogue.h"
 #include "glass/RealColours.h"
 #include "model/NumberFormat.h"
@@ -27,11 +28,6 @@ namespace {
 
 // The colour of an added wavelength that the settings do not name.
 constexpr Colour kAddedColourDefault = 0x600030;
-
-QColor ToQColor(Colour colour) {
-    return QColor(static_cast<int>(RedOf(colour)), static_cast<int>(GreenOf(colour)),
-                  static_cast<int>(BlueOf(colour)));
-}
 
 // A 22 x 7 pixel patch of a wavelength's colour; clicking it opens the colour dialog.
 class ColourSwatch : public QAbstractButton {

@@ -8,11 +8,17 @@
 #include "model/IniFile.h"
 
 #include <QRect>
+#include <cmath>
 #include <string_view>
 
 class QWidget;
 
 namespace vitrimo {
+
+// numerator / denominator rounded to the nearest pixel: layout metrics scaled from the font height.
+inline int RoundDiv(int numerator, int denominator) {
+    return static_cast<int>(std::lround(static_cast<double>(numerator) / denominator));
+}
 
 // The rectangle moved, or shrunk, to lie within `screen`: a window reaching below the bottom is moved
 // up, one taller than the screen gets the screen's height at its top; the same across.
