@@ -8,9 +8,17 @@ namespace {
 
 constexpr double kDegree = std::numbers::pi / 180.0;
 
+// The small offsets of the ray set-ups are lengths in the pupil: they scale with the entrance pupil, so
+// that a lens scaled by 1e-3 or 1e3 draws the same curves, scaled. They have their nominal millimetre
+// values for a pupil 10 mm across.
+double PupilUnit(const RayTracer& tracer) {
+    const double diameter = tracer.Context().entrancePupilDiameter;
+    return diameter > 0 && std::isfinite(diameter) ? diameter / 10 : 1.0;
+}
+
 // The edge margin of the pupil: rays stop just inside the pupil's rim.
 double Margin(const RayTracer& tracer) {
-    return tracer.Context().firstSurface == 1 ? 0.001 : 0.0001;
+    return (tracer.Context().firstSurface == 1 ? 0.001 : 0.0001) * PupilUnit(tracer);
 }
 
 // The field angle of angle step j in the field curves: a small offset keeps the first one off the axis.
@@ -43,20 +51,21 @@ void StartCurveRays(RayTracer& tracer, CurveKind kind, const CurveSettings& sett
     const double radius = (context.entrancePupilDiameter - Margin(tracer)) / 2;
     const bool infinite = context.firstSurface == 1;
     const int extra = tracer.Bundle().RayCount() - 1;
+    const double delta = kOffAxis * PupilUnit(tracer);
 
     if (kind == CurveKind::Astigmatism || kind == CurveKind::Distortion) {
         context.mode = TraceMode::Field;
         context.fieldAngle = 0;
-        tracer.SetStart(0, infinite ? tracer.StartRay(kOffAxis, 0, 0)
-                                    : tracer.StartRay(kOffAxis, 0, kOffAxis / kDegree));
+        tracer.SetStart(0, infinite ? tracer.StartRay(delta, 0, 0)
+                                    : tracer.StartRay(delta, 0, kOffAxis / kDegree));
         for (int j = 0; j <= s; ++j) {
             const double angle = FieldAngle(settings, j);
-            tracer.SetStart(j + 1, tracer.StartRay(kOffAxis, 0, angle));
-            tracer.SetStart(s + 2 + j, tracer.StartRay(infinite ? 2e-6 : 5e-6, 0, angle));
-            tracer.SetStart(2 * s + 3 + j, tracer.StartRay(kOffAxis, kOffAxis, angle));
+            tracer.SetStart(j + 1, tracer.StartRay(delta, 0, angle));
+            tracer.SetStart(s + 2 + j, tracer.StartRay((infinite ? 2 : 5) * delta, 0, angle));
+            tracer.SetStart(2 * s + 3 + j, tracer.StartRay(delta, delta, angle));
         }
         if (context.idealLensPresent)
-            tracer.SetStart(extra, tracer.StartRay(1.1e-6, 0, FieldAngle(settings, 0)));
+            tracer.SetStart(extra, tracer.StartRay(1.1 * delta, 0, FieldAngle(settings, 0)));
         return;
     }
 
@@ -65,19 +74,19 @@ void StartCurveRays(RayTracer& tracer, CurveKind kind, const CurveSettings& sett
     // The plane wave tilted by the field angle reaches the start plane late by sin(theta) times the height.
     const double sine = infinite ? std::sin(context.fieldAngle * kDegree) : 0;
     const auto start = [&](int r, double yp, double zp) {
-        tracer.SetStart(r, tracer.StartRay(yp, zp), sine * (yp - kOffAxis));
+        tracer.SetStart(r, tracer.StartRay(yp, zp), sine * (yp - delta));
     };
-    start(0, kOffAxis, kOffAxis);
+    start(0, delta, delta);
     if (kind == CurveKind::Longitudinal) {
-        for (int j = 0; j <= s; ++j) start(j + 1, radius * j / s + kOffAxis, kOffAxis);
+        for (int j = 0; j <= s; ++j) start(j + 1, radius * j / s + delta, delta);
     } else {
         for (int j = 0; j <= 2 * s; ++j) {
             const double pupil = radius * (static_cast<double>(j) / s - 1);
-            start(1 + j, kOffAxis + pupil, kOffAxis);
-            start(2 * s + 2 + j, kOffAxis, kOffAxis + pupil);
+            start(1 + j, delta + pupil, delta);
+            start(2 * s + 2 + j, delta, delta + pupil);
         }
     }
-    if (context.idealLensPresent) start(extra, 1.1e-6, kOffAxis);
+    if (context.idealLensPresent) start(extra, 1.1 * delta, delta);
 }
 
 CurveResult ComputeCurve(RayTracer& tracer, CurveKind kind, const CurveSettings& settings, Host& host) {
@@ -119,11 +128,15 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
     const double image = tracer.ParaxialImageDistance();
     const double focalLength = tracer.Bound() ? tracer.FocalLength() : 0;
     const double radius = (context.entrancePupilDiameter - Margin(tracer)) / 2;
+    // Focus positions are reported along the light: after an odd number of mirrors the light travels
+    // towards -x, and a focus short of the paraxial one is negative there too.
+    const double along = tracer.ImageSideSign();
     result.values.assign(wavelengths, {});
 
     switch (kind) {
     case CurveKind::Longitudinal: {
-        for (int j = 0; j <= s; ++j) result.abscissa.push_back(radius * j / s + kOffAxis);
+        const double delta = kOffAxis * PupilUnit(tracer);
+        for (int j = 0; j <= s; ++j) result.abscissa.push_back(radius * j / s + delta);
         for (int w = 0; w < wavelengths; ++w) {
             for (int j = 0; j <= s; ++j) {
                 const RayRecord ray = bundle.Record(j + 1, w, slot);
@@ -131,12 +144,12 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
                     result.values[w].push_back(std::nullopt);
                     continue;
                 }
-                result.values[w].push_back(ray.x - ray.y * ray.L / ray.M - image);
+                result.values[w].push_back(along * (ray.x - ray.y * ray.L / ray.M - image));
             }
         }
         // The sine condition, for the reference wavelength.
+        // Each ray's own pupil height: the one it was started at.
         const int w = tracer.ReferenceTraced();
-        const double pupilRadius = (context.entrancePupilDiameter - 0.0001) / 2;
         const double P = context.entrancePupilDistance;
         for (int j = 0; j <= s; ++j) {
             const RayRecord ray = bundle.Record(j + 1, w, slot);
@@ -144,7 +157,7 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
                 result.sineCondition.push_back(std::nullopt);
                 continue;
             }
-            const double h = pupilRadius * j / s + 1e-6;
+            const double h = result.abscissa[j];
             const double sineFactor = std::sqrt(ray.L * ray.L + ray.M * ray.M) / ray.M;
             if (context.firstSurface == 1) {
                 result.sineCondition.push_back(-h * sineFactor - focalLength);
@@ -178,7 +191,6 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
     case CurveKind::Distortion: {
         result.sagittal.assign(wavelengths, {});
         for (int j = 0; j <= s; ++j) result.abscissa.push_back(settings.maxAngle * j / s);
-        const int sign = tracer.ImageSideSign() < 0 ? -1 : 1;
         for (int w = 0; w < wavelengths; ++w) {
             for (int j = 0; j <= s; ++j) {
                 const int chiefRay = j + 1, meridionalRay = s + 2 + j, sagittalRay = 2 * s + 3 + j;
@@ -189,7 +201,7 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
                     const double plane = image;
                     const double heightAtPlane = c.L != 0 ? c.y + (plane - c.x) * c.M / c.L : c.y;
                     const double sag = tracer.ImageSag(heightAtPlane);
-                    const double ideal = (sign * sag + focalLength) * std::tan(theta);
+                    const double ideal = (along * sag + focalLength) * std::tan(theta);
                     const double at = image + sag;
                     const double real = c.L != 0 ? std::fabs(c.y + (at - c.x) * c.M / c.L) : 0;
                     if (bundle.Vignetted(chiefRay, w, slot) || c.L == 0 || ideal == 0)
@@ -210,7 +222,7 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
                     if (denominator == 0) return std::nullopt;
                     const double x = c.x + ((n.x - c.x) * t + cy - ny) * c.L / denominator;
                     const double chiefHeight = c.L != 0 ? c.y + (x - c.x) * c.M / c.L : c.y;
-                    const double value = x - tracer.ImageSag(chiefHeight) - image;
+                    const double value = along * (x - tracer.ImageSag(chiefHeight) - image);
                     if (!std::isfinite(value)) return std::nullopt;
                     return value;
                 };
@@ -224,20 +236,20 @@ CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSe
     return result;
 }
 
-std::vector<int> DrawnPoints(const std::vector<std::optional<double>>& pixels, double width) {
-    std::vector<int> drawn;
-    bool started = false;
+std::vector<std::vector<int>> DrawnPieces(const std::vector<std::optional<double>>& pixels, double width) {
+    std::vector<std::vector<int>> pieces;
+    bool open = false; // the last piece goes on with the next point in the band
     for (int k = 0; k < static_cast<int>(pixels.size()); ++k) {
         if (!pixels[k]) {
-            if (started) break;
+            open = false;
             continue;
         }
-        const bool inBand = *pixels[k] > -width / 2 && *pixels[k] < 1.5 * width;
-        if (!inBand) continue;
-        started = true;
-        drawn.push_back(k);
+        if (!(*pixels[k] > -width / 2 && *pixels[k] < 1.5 * width)) continue;
+        if (!open) pieces.emplace_back();
+        open = true;
+        pieces.back().push_back(k);
     }
-    return drawn;
+    return pieces;
 }
 
 } // namespace vitrimo

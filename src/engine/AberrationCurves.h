@@ -65,9 +65,10 @@ void SetCurveDefocus(RayTracer& tracer, CurveKind kind, const CurveSettings& set
 // transverse fans are the same rays met on the moved image plane (call SetCurveDefocus first).
 CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSettings& settings);
 
-// Which points of a curve are drawn, in order, given each point's pixel position (nullopt for a
-// vignetted ray) and the plot width W: from the first unvignetted point within (-W/2, 1.5 W), skipping
-// points outside that band, up to the first vignetted point.
-std::vector<int> DrawnPoints(const std::vector<std::optional<double>>& pixels, double width);
+// Which points of a curve are drawn, as pieces of consecutive points, given each point's pixel position
+// (nullopt for a vignetted ray) and the plot width W. A vignetted ray ends a piece and the next ray that
+// passes starts another (a central obscuration splits a fan in two); points outside the band
+// (-W/2, 1.5 W) are skipped without ending a piece.
+std::vector<std::vector<int>> DrawnPieces(const std::vector<std::optional<double>>& pixels, double width);
 
 } // namespace vitrimo

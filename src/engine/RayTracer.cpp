@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace vitrimo {
@@ -14,6 +15,7 @@ constexpr int kNewtonCap = 100; // an asphere that needs more steps does not con
 constexpr double kNewtonTolerance = 1e-12;
 constexpr int kAimExpansionCap = 4000;
 constexpr int kAimBisectionCap = 200;
+constexpr double kAimTolerance = 1e-12; // relative to the size of the aimed-at surface
 
 // One ray's state while a surface is processed.
 struct Ray {
@@ -33,6 +35,15 @@ void Store(RayBlock& b, int r, const Ray& ray) {
     b.N[r] = static_cast<double>(ray.N);
     b.path[r] = static_cast<double>(ray.path);
 }
+
+// A ray whose arithmetic produced NaN or infinity (an index of 0, an extreme asphere) is a lost ray.
+bool Finite(const Ray& ray) {
+    return std::isfinite(static_cast<double>(ray.x + ray.y + ray.z + ray.L + ray.M + ray.N + ray.path));
+}
+
+// The rim of an aperture passes: a ray aimed exactly at it (the marginal ray of a pupil sized on the
+// stop) must not be lost to the last bit of rounding. The margin is relative to the aperture.
+constexpr Real kRimMargin = 1e-12;
 
 // Distance along the ray from (X, y, z) to the sphere of curvature c through the origin (X measured from
 // the vertex): the root nearest the vertex. False when the ray misses the sphere.
@@ -105,6 +116,8 @@ void RayTracer::Bind(const Lens& lens, const ParaxialTrace& paraxial) {
         surfaces_.push_back(s);
     }
     if (surfaces_.empty()) surfaces_.push_back(TraceSurface{});
+    focalPlaneRow_ = focalPlaneRow_ && static_cast<int>(surfaces_.size()) == n + 2;
+    faceCount_ = static_cast<int>(surfaces_.size()) - 1 - (focalPlaneRow_ ? 1 : 0);
     indices_ = arrays.indices;
     listCount_ = arrays.wavelengthCount;
     if (indices_.empty()) {
@@ -112,18 +125,46 @@ void RayTracer::Bind(const Lens& lens, const ParaxialTrace& paraxial) {
         listCount_ = 1;
     }
 
-    const WavelengthList& list = lens.Wavelengths();
-    wavelengthOf_ = list.CalculatedWavelengths();
-    const auto reference = std::find(wavelengthOf_.begin(), wavelengthOf_.end(), list.Reference());
-    referenceTraced_ = static_cast<int>(reference - wavelengthOf_.begin());
-
     context_.firstSurface = lens.Text(col::GlassName, 1) == "Air" ? 1 : 2;
+
+    // A wavelength for which some traced face has no index (an empty or zero cell) cannot be traced: it
+    // is left out, as the wavelength window leaves it out. When that is the reference wavelength, the d
+    // line (or else the first wavelength that can be traced) takes its place.
+    const WavelengthList& list = lens.Wavelengths();
+    untraceable_.clear();
+    wavelengthOf_.clear();
+    int reference = list.Reference();
+    if (!Traceable(reference)) {
+        const int d = list.Find("d");
+        reference = Traceable(d) ? d : -1;
+        for (int j = 0; reference < 0 && j < list.Count(); ++j)
+            if (Traceable(j)) reference = j;
+    }
+    for (int j = 0; j < list.Count(); ++j) {
+        if (!list.At(j).calculate && j != list.Reference() && j != reference) continue;
+        if (Traceable(j) && (j == reference || list.At(j).calculate))
+            wavelengthOf_.push_back(j);
+        else if (!Traceable(j))
+            untraceable_.push_back(j);
+    }
+    const auto found = std::find(wavelengthOf_.begin(), wavelengthOf_.end(), reference);
+    referenceTraced_ = found == wavelengthOf_.end() ? 0 : static_cast<int>(found - wavelengthOf_.begin());
+
     context_.idealLensPresent = false;
     for (int i = context_.firstSurface; i <= SurfaceCount(); ++i)
         if (surfaces_[i].type == SurfaceType::IdealLens) context_.idealLensPresent = true;
     context_.stopSurface = lens.StopSurfaceIndex();
     const double pupil = ParaxialTrace::EntrancePupilDistance(lens, context_.stopSurface);
     context_.entrancePupilDistance = std::isfinite(pupil) ? pupil : 0;
+}
+
+bool RayTracer::Traceable(int listPosition) const {
+    if (listPosition < 0 || listPosition >= listCount_) return false;
+    for (int i = std::max(context_.firstSurface - 1, 0); i <= faceCount_; ++i) {
+        const double index = indices_[static_cast<std::size_t>(i) * listCount_ + listPosition];
+        if (index == 0 || !std::isfinite(index)) return false;
+    }
+    return true;
 }
 
 void RayTracer::SetTracedWavelengths(std::vector<int> listPositions) {
@@ -239,10 +280,6 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
         ray.y += t * ray.M;
         ray.z += t * ray.N;
 
-        const Real radiusSquared = ray.y * ray.y + ray.z * ray.z;
-        if (r != 0 && radiusSquared > s.apertureSquared) block.vignetted[r] = 1;
-        if (obscurationTest && radiusSquared < s.obscuredSquared) block.vignetted[r] = 1;
-
         Real nx, ny, nz;
         if (s.isAspheric) {
             // Newton's method on the sag along the ray, from the point on the vertex sphere.
@@ -286,6 +323,10 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
             nz = -c * ray.z;
         }
 
+        // The apertures are tested where the ray meets the real surface (after the Newton steps on a
+        // conic or asphere).
+        TestApertures(s, block, r, ray.y * ray.y + ray.z * ray.z, obscurationTest);
+
         const Real cosI = ray.L * nx + ray.M * ny + ray.N * nz;
         const Real root = 1 - mu * mu * (1 - cosI * cosI);
         if (root < 0) {
@@ -298,8 +339,16 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
             ray.N = mu * ray.N + g * nz;
         }
         ray.x = X;
+        if (!Finite(ray)) block.vignetted[r] = 1;
         Store(block, r, ray);
     }
+}
+
+void RayTracer::TestApertures(const TraceSurface& s, RayBlock& block, int r, Real radiusSquared,
+                              bool obscurationTest) {
+    // Written so that a NaN radius fails the test.
+    if (r != 0 && !(radiusSquared <= s.apertureSquared * (1 + 2 * kRimMargin))) block.vignetted[r] = 1;
+    if (obscurationTest && !(radiusSquared >= s.obscuredSquared)) block.vignetted[r] = 1;
 }
 
 bool RayTracer::IdealLens(int i, RayBlock& block) {
@@ -340,9 +389,7 @@ bool RayTracer::IdealLens(int i, RayBlock& block) {
         }
         ray.y += t * ray.M;
         ray.z += t * ray.N;
-        const Real radiusSquared = ray.y * ray.y + ray.z * ray.z;
-        if (r != 0 && radiusSquared > s.apertureSquared) block.vignetted[r] = 1;
-        if (obscurationTest && radiusSquared < s.obscuredSquared) block.vignetted[r] = 1;
+        TestApertures(s, block, r, ray.y * ray.y + ray.z * ray.z, obscurationTest);
         const Real M = ray.M - ray.y * ray.L * power;
         const Real N = ray.N - ray.z * ray.L * power;
         const Real norm = std::sqrt(ray.L * ray.L + M * M + N * N);
@@ -350,6 +397,7 @@ bool RayTracer::IdealLens(int i, RayBlock& block) {
         ray.M = M / norm;
         ray.N = N / norm;
         ray.x = 0;
+        if (!Finite(ray)) block.vignetted[r] = 1;
         Store(block, r, ray);
     }
 
@@ -390,7 +438,7 @@ bool RayTracer::RefractAtSurface(int i, int w) {
 
     // Paths are kept relative to ray 0.
     const double reference = block.path[0];
-    if (reference != 0)
+    if (reference != 0 && std::isfinite(reference))
         for (int r = 0; r < block.count; ++r) block.path[r] -= reference;
     context_.mirrorFollowed = context_.indexBefore * context_.indexAfter < 0;
     return true;
@@ -401,6 +449,10 @@ bool RayTracer::RefractAtSurface(int i, int w) {
 
 TraceOutcome RayTracer::TraceSurfaces(Host& host, int first, int last) {
     error_.clear();
+    if (wavelengthOf_.empty()) {
+        error_ = "No wavelength can be traced: some face has no refractive index.";
+        return {false, error_};
+    }
     context_.run = true;
     context_.screenPresent = false;
     for (int i = context_.firstSurface; i <= SurfaceCount(); ++i)
@@ -466,6 +518,12 @@ double RayTracer::ImageSag(double h) const {
 }
 
 std::optional<std::array<double, 2>> RayTracer::ImageSurfacePoint(int r, int w) const {
+    const auto point = ImageSurfaceCrossing(r, w);
+    if (point && std::isfinite((*point)[0]) && std::isfinite((*point)[1])) return point;
+    return std::nullopt;
+}
+
+std::optional<std::array<double, 2>> RayTracer::ImageSurfaceCrossing(int r, int w) const {
     const RayRecord ray = bundle_.Record(r, w, context_.slot);
     const TraceSurface& last = surfaces_[SurfaceCount()];
     const double c = ImageCurvature();
@@ -486,7 +544,8 @@ std::optional<std::array<double, 2>> RayTracer::ImageSurfacePoint(int r, int w) 
 // Aiming
 
 std::optional<double> RayTracer::Aim(Host& host, int target, double height, double start) {
-    if (target < context_.firstSurface || target > SurfaceCount()) return std::nullopt;
+    if (target < context_.firstSurface || target > SurfaceCount() || wavelengthOf_.empty())
+        return std::nullopt;
     // One ray of the reference wavelength, traced in a bundle of its own.
     RayBundle saved = std::move(bundle_);
     const TraceContext savedContext = context_;
@@ -538,12 +597,17 @@ std::optional<double> RayTracer::Aim(Host& host, int target, double height, doub
         while (!stopped && sigma * heightAt(lo) >= height && ++k < kAimExpansionCap) lo -= step / 4;
         bracketed = k < kAimExpansionCap;
     }
+    // Bisection to a tolerance relative to the size of the target surface (or of the height sought), so
+    // that a lens scaled by 1e-3 or 1e3 is aimed as precisely as one of ordinary size.
+    const double size = std::max({std::fabs(height), surfaces_[target].effectiveDiameter / 2, std::fabs(step),
+                                  std::numeric_limits<double>::min()});
+    const double tolerance = kAimTolerance * size;
     double mid = (lo + hi) / 2;
     if (bracketed) {
         for (int k = 0; k < kAimBisectionCap && !stopped; ++k) {
             mid = (lo + hi) / 2;
             const double value = sigma * heightAt(mid);
-            if (value >= height - 1e-6 && value <= height) {
+            if (std::fabs(value - height) <= tolerance || mid == lo || mid == hi) {
                 result = mid;
                 break;
             }

@@ -74,6 +74,11 @@ public:
     void Bind(const Lens& lens, const ParaxialTrace& paraxial);
     bool Bound() const { return lens_ != nullptr; }
 
+    // Whether a wavelength (list position) has an index on every traced face; one without cannot be
+    // traced.
+    bool Traceable(int listPosition) const;
+    // The marked wavelengths that Bind left out because a face has no index for them (list positions).
+    const std::vector<int>& Untraceable() const { return untraceable_; }
     // The traced wavelengths, in list order: the marked ones and the reference one.
     int TracedWavelengthCount() const { return static_cast<int>(wavelengthOf_.size()); }
     // The list position (WavelengthList) of traced wavelength w.
@@ -83,7 +88,8 @@ public:
     // Traces only these list positions instead (for a single-wavelength calculation).
     void SetTracedWavelengths(std::vector<int> listPositions);
 
-    int SurfaceCount() const { return static_cast<int>(surfaces_.size()) - 1; } // n, the last surface
+    // n, the last face. A focal-plane row after it is the image surface, not a face: it is never refracted.
+    int SurfaceCount() const { return faceCount_; }
     // Bundle sized for `rays` rays at every traced wavelength and `slots` field angles; flags cleared.
     void AllocateBundle(int rays, int slots = 1);
 
@@ -114,7 +120,7 @@ public:
 
     // ---- The image ----
     // Where ray r of w meets the image surface (the plane at the last distance plus the defocus, or the
-    // curved focal plane), as (y, z); nullopt when the ray cannot reach it.
+    // curved focal plane), as (y, z); nullopt when the ray cannot reach it or its numbers are not finite.
     std::optional<std::array<double, 2>> ImageSurfacePoint(int r, int w) const;
     // The index after the last surface at the d line carries the image side's sign (mirrors).
     double ImageSideSign() const;
@@ -161,17 +167,24 @@ private:
     };
 
     bool Processed(const RayBlock& block, int r) const;
+    // The clear aperture (not for ray 0) and the central obscuration at the ray's point on the surface.
+    static void TestApertures(const TraceSurface& s, RayBlock& block, int r, long double radiusSquared,
+                              bool obscurationTest);
     void IntersectAndRefract(const TraceSurface& s, RayBlock& block, double pivot);
     bool IdealLens(int i, RayBlock& block);
     void ShiftAndTilt(int w, const TraceSurface& s, double pivot);
+    // ImageSurfacePoint before the check that the point is finite.
+    std::optional<std::array<double, 2>> ImageSurfaceCrossing(int r, int w) const;
 
     RayBundle bundle_;
     TraceContext context_;
     const Lens* lens_ = nullptr;
     const ParaxialTrace* paraxial_ = nullptr;
     std::vector<TraceSurface> surfaces_; // 0 ... n, and the focal-plane row after n when there is one
+    int faceCount_ = 0;                  // n
     bool focalPlaneRow_ = false;
     std::vector<int> wavelengthOf_;
+    std::vector<int> untraceable_;
     int referenceTraced_ = 0;
     std::vector<double> indices_; // [i * listCount + j]
     int listCount_ = 0;

@@ -24,10 +24,12 @@ void DrawCurve(QPainter& p, const std::vector<std::optional<QPointF>>& points, b
     std::vector<std::optional<double>> band(points.size());
     for (std::size_t k = 0; k < points.size(); ++k)
         if (points[k]) band[k] = bandIsX ? points[k]->x() - plot.left() : points[k]->y() - plot.top();
-    const auto drawn = DrawnPoints(band, bandIsX ? plot.width() : plot.height());
-    if (drawn.size() < 2) return;
-    QPainterPath path(*points[drawn[0]]);
-    for (std::size_t k = 1; k < drawn.size(); ++k) path.lineTo(*points[drawn[k]]);
+    QPainterPath path;
+    for (const auto& piece : DrawnPieces(band, bandIsX ? plot.width() : plot.height())) {
+        if (piece.size() < 2) continue;
+        path.moveTo(*points[piece[0]]);
+        for (std::size_t k = 1; k < piece.size(); ++k) path.lineTo(*points[piece[k]]);
+    }
     p.drawPath(path);
 }
 

@@ -87,7 +87,8 @@ TEST(CliCurves, ColumnsPerWavelengthAndARowPerPoint) {
     ASSERT_EQ(rows.size(), 1u + 5u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"pupil_height", "r", "C", "d", "e", "F", "g", "h",
                                                  "sine_condition"}));
-    EXPECT_TRUE(test::Near(std::stod(rows[5][0]), (25.4 - 0.001) / 2 + 1e-6, 1e-12));
+    // The outermost ray stays a small margin inside the pupil's rim, scaled with the pupil (25.4 mm).
+    EXPECT_TRUE(test::Near(std::stod(rows[5][0]), (25.4 - 0.001 * 2.54) / 2 + 1e-6 * 2.54, 1e-12));
     // On the axis every wavelength starts at its paraxial focus: d at 0, the others at their colour.
     EXPECT_LT(std::fabs(std::stod(rows[1][3])), 1e-9);
     EXPECT_LT(std::fabs(std::stod(rows[1][8])), 1e-9);

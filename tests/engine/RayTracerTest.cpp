@@ -2,6 +2,7 @@
 
 #include "engine/AberrationCurves.h"
 #include "engine/Calculation.h"
+#include "model/NumberFormat.h"
 #include "support/ReferenceTrace.h"
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace vitrimo {
 namespace {
@@ -103,7 +105,9 @@ TEST(RayTracer, SphericalMirrorMatchesItsClosedForm) {
         const double expected = -R + R / (2 * std::cos(u));
         EXPECT_TRUE(Near(AxisCrossing(out[0]), expected, 1e-13)) << h;
     }
-    // The curve module reports the same, against the paraxial focus.
+    // The curve module reports the same against the paraxial focus, measured along the reflected light
+    // (towards -x): the marginal focus lies short of the paraxial one, so the aberration is negative, as
+    // an undercorrected positive lens's is.
     CurveSettings settings;
     settings.steps = 4;
     const CurveResult curve = ComputeCurve(t.tracer, CurveKind::Longitudinal, settings, t.host);
@@ -113,7 +117,8 @@ TEST(RayTracer, SphericalMirrorMatchesItsClosedForm) {
     const double u = std::asin(h / R);
     for (const auto& values : curve.values) {
         ASSERT_TRUE(values[last]);
-        EXPECT_TRUE(Near(*values[last], -R + R / (2 * std::cos(u)) + R / 2, 1e-9, 1e-12));
+        EXPECT_TRUE(Near(*values[last], -(-R + R / (2 * std::cos(u)) + R / 2), 1e-9, 1e-12));
+        EXPECT_LT(*values[last], 0);
     }
 }
 
@@ -140,6 +145,52 @@ TEST(RayTracer, SingletAgreesWithAnIndependentTrace) {
         EXPECT_TRUE(Near(out[k].L, direction.x, 0, 1e-12)) << k;
         EXPECT_TRUE(Near(out[k].M, direction.y, 0, 1e-12)) << k;
         EXPECT_TRUE(Near(out[k].N, direction.z, 0, 1e-12)) << k;
+    }
+}
+
+// The image surface named by a "Focal Plane" row after the last face: never refracted, flat or curved,
+// against an independent trace of the singlet and the plane or sphere it meets.
+TEST(RayTracer, FocalPlaneRowIsTheImageSurface) {
+    struct Case {
+        const char* radius;
+        double defocus;
+    };
+    for (const Case& c : {Case{"0", 0.0}, Case{"0", 0.7}, Case{"-30", 0.0}, Case{"45", -0.4}}) {
+        Traced t(MakeLens({{"N-BK7", "51.5", "6", "1.5168", "", "40"},
+                           {"Air", "-80", "0", "1", "", "40"},
+                           {"Air", c.radius, "0", "1", "Focal Plane", "40"}}));
+        ASSERT_EQ(t.tracer.SurfaceCount(), 2) << c.radius;
+        const double R = *ParseNumber(c.radius);
+        EXPECT_TRUE(Near(t.tracer.ImageCurvature(), R == 0 ? 0 : 1 / R, 1e-15)) << c.radius;
+        const double last = t.lens.Arrays().surfaces[2].distance;
+        ASSERT_GT(last, 40); // the paraxial focus of the singlet
+        t.tracer.Context().defocus = c.defocus;
+
+        RayRecord start;
+        start.y = 9;
+        start.z = -4;
+        start.L = std::cos(0.05);
+        start.M = std::sin(0.05) * 0.6;
+        start.N = std::sin(0.05) * 0.8;
+        t.Trace({start});
+        ASSERT_FALSE(t.Vignetted(0));
+        const auto point = t.tracer.ImageSurfacePoint(0, 0);
+        ASSERT_TRUE(point) << c.radius;
+
+        const auto [hit, d] =
+            test::ReferenceSinglet({0, 9, -4}, {start.L, start.M, start.N}, 51.5, -80, 6, 1.5168);
+        const double vertex = 6 + last + c.defocus;
+        double s = 0; // distance along the ray from the back face to the image surface
+        if (R == 0) {
+            s = (vertex - hit.x) / d.x;
+        } else {
+            const test::Vec centre{vertex + R, 0, 0};
+            const test::Vec oc = hit - centre;
+            const double b = test::Dot(oc, d), q = test::Dot(oc, oc) - R * R;
+            s = R > 0 ? -b - std::sqrt(b * b - q) : -b + std::sqrt(b * b - q);
+        }
+        EXPECT_TRUE(Near((*point)[0], hit.y + s * d.y, 0, 1e-9)) << c.radius << " " << c.defocus;
+        EXPECT_TRUE(Near((*point)[1], hit.z + s * d.z, 0, 1e-9)) << c.radius << " " << c.defocus;
     }
 }
 
@@ -284,6 +335,97 @@ TEST(RayTracer, AsphereConvergesAndRaysBeyondItsSagAreFlagged) {
     (void)out;
 }
 
+// The aperture tests use the point where the ray meets the real conic, not the vertex sphere: an oblique
+// ray meets a paraboloid and its vertex sphere at different heights, and an aperture between the two
+// decides by the paraboloid's.
+TEST(RayTracer, ApertureOfAConicIsTestedOnTheConic) {
+    const double R = 20, y0 = 8, angle = -0.3;
+    const double L = std::cos(angle), M = std::sin(angle);
+    // Independent heights: the paraboloid x = y^2 / (2R) and the sphere about (R, 0) along the ray
+    // (0, y0) + t (L, M).
+    const double a = M * M, b = 2 * y0 * M - 2 * R * L, c = y0 * y0;
+    const double tParabola = (-b - std::sqrt(b * b - 4 * a * c)) / (2 * a);
+    const double bs = -R * L + y0 * M; // (p - centre) . d
+    const double tSphere = -bs - std::sqrt(bs * bs - (R * R + y0 * y0 - R * R));
+    const double hParabola = std::fabs(y0 + tParabola * M), hSphere = std::fabs(y0 + tSphere * M);
+    ASSERT_GT(std::fabs(hParabola - hSphere), 1e-3);
+    for (double aperture : {(hParabola + hSphere) / 2, hParabola * (1 + 1e-9), hParabola * (1 - 1e-9)}) {
+        std::ostringstream diameter;
+        diameter.precision(17);
+        diameter << 2 * aperture;
+        Lens lens =
+            MakeLens({{"N-BK7", "20", "5", "1.5", "", diameter.str()}, {"Air", "0", "10", "1", "", "40"}});
+        lens.SetText(col::K, 2, "-1");
+        lens.SetText(col::EffectiveDiameter, 1, "40");
+        Traced t(std::move(lens));
+        RayRecord start;
+        start.y = y0;
+        start.L = L;
+        start.M = M;
+        t.tracer.SetTracedWavelengths({t.lens.Wavelengths().Find("d")});
+        t.tracer.AllocateBundle(2);
+        t.tracer.SetStart(0, Parallel(0));
+        t.tracer.SetStart(1, start);
+        ASSERT_TRUE(t.tracer.TraceSurfaces(t.host, 1, 1).completed);
+        EXPECT_TRUE(Near(std::fabs(t.tracer.Bundle().Record(1, 0, 0).y), hParabola, 1e-12));
+        EXPECT_EQ(t.Vignetted(1), hParabola > aperture) << "aperture " << aperture;
+    }
+}
+
+// Arithmetic that is not finite never passes as a traced ray: a wavelength without an index on some face
+// is not traced (the reference moves to the d line), and if it is traced anyway, or an asphere's numbers
+// overflow, its rays are lost rays with no image point.
+TEST(RayTracer, NonFiniteRaysAreLostRays) {
+    Lens lens = MakeLens({{"N-BK7", "40", "6", "1.5168", "", "30"}, {"Air", "-60", "0", "1", "", "30"}});
+    const int e = lens.Wavelengths().Find("e"), F = lens.Wavelengths().Find("F"),
+              d = lens.Wavelengths().Find("d");
+    lens.SetText(lens.IndexColumn(e), 2, "");
+    lens.SetText(lens.IndexColumn(F), 3, "0");
+    lens.Wavelengths().SetCalculate(e, true);
+    lens.Wavelengths().SetCalculate(F, true);
+    lens.Wavelengths().SetReference(e);
+    Traced t(std::move(lens));
+    EXPECT_FALSE(t.tracer.Traceable(e));
+    EXPECT_FALSE(t.tracer.Traceable(F));
+    EXPECT_TRUE(t.tracer.Traceable(d));
+    EXPECT_EQ(t.tracer.Untraceable(), (std::vector<int>{e, F}));
+    for (int w = 0; w < t.tracer.TracedWavelengthCount(); ++w) {
+        EXPECT_NE(t.tracer.ListWavelength(w), e);
+        EXPECT_NE(t.tracer.ListWavelength(w), F);
+    }
+    EXPECT_EQ(t.tracer.ListWavelength(t.tracer.ReferenceTraced()), d);
+
+    // Traced regardless: the zero index makes infinities, and every ray is lost.
+    t.tracer.SetTracedWavelengths({F});
+    t.tracer.AllocateBundle(3);
+    for (int r = 0; r < 3; ++r) t.tracer.SetStart(r, Parallel(3.0 * r));
+    ASSERT_TRUE(t.tracer.TraceAll(t.host).completed);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_TRUE(t.Vignetted(r)) << r;
+        if (const auto point = t.tracer.ImageSurfacePoint(r, 0)) {
+            EXPECT_TRUE(std::isfinite((*point)[0]) && std::isfinite((*point)[1])) << r;
+        }
+    }
+
+    // Extreme aspheric coefficients: each ray is either lost or finite.
+    for (const char* a4 : {"1E150", "-1E150", "1E300", "1E-300", "-3E200"}) {
+        Lens asphere =
+            MakeLens({{"N-BK7", "40", "6", "1.5168", "", "30"}, {"Air", "-60", "0", "1", "", "30"}});
+        asphere.SetText(col::A4, 2, a4);
+        asphere.SetText(col::A14, 3, a4);
+        Traced u(std::move(asphere));
+        std::vector<RayRecord> starts;
+        for (double h : {1e-6, 0.5, 3.0, 9.0, 14.9}) starts.push_back(Parallel(h));
+        const auto out = u.Trace(starts);
+        for (std::size_t k = 0; k < out.size(); ++k) {
+            if (u.Vignetted(static_cast<int>(k))) continue;
+            for (double v : {out[k].x, out[k].y, out[k].z, out[k].L, out[k].M, out[k].N})
+                EXPECT_TRUE(std::isfinite(v)) << a4 << " ray " << k;
+            EXPECT_TRUE(u.tracer.ImageSurfacePoint(static_cast<int>(k), 0)) << a4 << " ray " << k;
+        }
+    }
+}
+
 TEST(RayTracer, EntrancePupilOfTheStopBehindALens) {
     // Stop 10 mm behind an ideal lens of 100 mm, 9 mm across: the pupil is the stop seen through the
     // lens, 100 / 90 times larger.
@@ -291,7 +433,16 @@ TEST(RayTracer, EntrancePupilOfTheStopBehindALens) {
         MakeLens({{"Ideal Lens", "100", "10", "1", "", "30"}, {"Air", "0", "80", "1", "Stop Plane", "9"}});
     lens.SetText(col::EffectiveDiameter, 1, "30");
     Traced t(std::move(lens));
-    EXPECT_TRUE(Near(t.tracer.Context().entrancePupilDiameter, 10.0, 1e-5));
+    // The rim ray is refined to 1e-12 of the stop's size, and it passes the stop.
+    EXPECT_TRUE(Near(t.tracer.Context().entrancePupilDiameter, 10.0, 2e-12));
+    t.tracer.SetTracedWavelengths({t.lens.Wavelengths().Find("d")});
+    t.tracer.AllocateBundle(3);
+    t.tracer.SetStart(0, Parallel(0));
+    t.tracer.SetStart(1, Parallel(t.tracer.Context().entrancePupilDiameter / 2));
+    t.tracer.SetStart(2, Parallel(1e-6));
+    ASSERT_TRUE(t.tracer.TraceSurfaces(t.host, 1, 2).completed);
+    EXPECT_FALSE(t.Vignetted(1));
+    EXPECT_TRUE(Near(t.tracer.Bundle().Record(1, 0, 0).y, 4.5, 1e-12));
     EXPECT_EQ(t.tracer.Context().stopSurface, 2);
     EXPECT_TRUE(Near(t.tracer.Context().entrancePupilDistance, 1000.0 / 90, 1e-13));
     // The chief ray of 5 degrees aimed at the centre of the stop starts where the paraxial pupil says.
@@ -299,14 +450,6 @@ TEST(RayTracer, EntrancePupilOfTheStopBehindALens) {
     const auto chief = t.tracer.AimChiefRay(t.host);
     ASSERT_TRUE(chief);
     EXPECT_TRUE(Near(*chief, -1000.0 / 90 * std::tan(5 * M_PI / 180), 1e-5));
-}
-
-TEST(AberrationCurves, DrawnPointsStopAtTheFirstVignettedRay) {
-    const double W = 100;
-    EXPECT_EQ(DrawnPoints({std::nullopt, -70.0, 10.0, 200.0, 20.0, std::nullopt, 30.0}, W),
-              (std::vector<int>{2, 4}));
-    EXPECT_EQ(DrawnPoints({10.0, 149.0, 151.0, -49.0}, W), (std::vector<int>{0, 1, 3}));
-    EXPECT_TRUE(DrawnPoints({std::nullopt, std::nullopt}, W).empty());
 }
 
 } // namespace
