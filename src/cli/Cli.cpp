@@ -15,6 +15,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                            AddCurvesCommand(app), AddSeidelCommand(app), AddScaleCommand(app),
                                            AddFigureCommand(app)};
 
+    // Every number on the command line must be finite: "nan" and "inf" are refused like any other word
+    // that is not a number, so they can never reach a calculation or an output.
+    RequireFiniteNumbers(app);
+
     std::vector<const char*> argv;
     for (const auto& arg : args) argv.push_back(arg.c_str());
     try {
@@ -34,8 +38,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         for (const Command& command : commands)
             if (command.app->parsed()) command.run(out, err);
+    } catch (const UsageError& e) {
+        err << kProgram << ": " << e.message << " (see " << kProgram << " --help)\n";
+        return 2;
     } catch (const CommandError& e) {
         err << kProgram << ": " << e.message << '\n';
+        return 1;
+    }
+    // Output that could not be written (a full disk, a closed pipe) is a failure, not a success.
+    out.flush();
+    if (!out) {
+        err << kProgram << ": the output could not be written\n";
         return 1;
     }
     return 0;

@@ -14,10 +14,25 @@
 
 namespace vitrimo::cli {
 
-CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
-                              const std::string& kindName, const CurveSettings& settings, Host& host) {
+void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host, std::ostream& err) {
     tracer.Bind(loaded.lens, loaded.paraxial);
+    for (int j : tracer.Untraceable())
+        err << kProgram << ": warning: wavelength " << WavelengthName(loaded.lens, j)
+            << " is not traced: some face has no refractive index for it\n";
     tracer.EntrancePupilDiameter(host);
+}
+
+void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition) {
+    if (!tracer.Traceable(listPosition))
+        throw CommandError{"wavelength " + WavelengthName(lens, listPosition) +
+                           " cannot be traced: some face has no refractive index for it"};
+    tracer.SetTracedWavelengths({listPosition});
+}
+
+CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
+                              const std::string& kindName, const CurveSettings& settings, Host& host,
+                              std::ostream& err) {
+    PrepareTracer(tracer, loaded, host, err);
     const CurveKind kind = kindName == "longitudinal"  ? CurveKind::Longitudinal
                            : kindName == "transverse"  ? CurveKind::Transverse
                            : kindName == "astigmatism" ? CurveKind::Astigmatism
@@ -25,6 +40,18 @@ CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::
     CurveResult curve = ComputeCurve(tracer, kind, settings, host);
     if (!curve.Ok()) throw CommandError{lensPath + ": " + curve.error};
     return curve;
+}
+
+void RequireFiniteNumbers(CLI::App& app) {
+    static const CLI::Validator finite(
+        [](std::string& text) -> std::string {
+            if (ParseNumber(text)) return {};
+            return "\"" + text + "\" is not a finite number";
+        },
+        "NUMBER");
+    for (CLI::Option* option : app.get_options())
+        if (option->get_type_name().find("FLOAT") != std::string::npos) option->check(finite);
+    for (CLI::App* command : app.get_subcommands({})) RequireFiniteNumbers(*command);
 }
 
 std::string ProgramDataDir() {

@@ -22,6 +22,15 @@ struct CommandError {
     std::string message;
 };
 
+// A command-line value that cannot be used, found after parsing: one line on stderr and exit code 2.
+struct UsageError {
+    std::string message;
+};
+
+// Adds a check to every floating-point option of the application and its commands: the value must be a
+// finite decimal number.
+void RequireFiniteNumbers(CLI::App& app);
+
 // A command: its CLI11 sub-application and what runs once the command line is parsed.
 struct Command {
     CLI::App* app = nullptr;
@@ -52,6 +61,12 @@ void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err);
 // The same, and a real paraxial image is required (the real-ray commands).
 void LoadLensWithImage(const std::string& path, LoadedLens& loaded, std::ostream& err);
 
+// Binds `tracer` to a loaded lens and finds its entrance pupil. Marked wavelengths that cannot be traced
+// (some face has no index for them) are left out with a warning on `err`.
+void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host, std::ostream& err);
+// Traces only one wavelength (list position), which must have an index on every face.
+void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition);
+
 // The names the curve commands take for the four curve kinds.
 inline const std::vector<std::string> kCurveKindNames{"longitudinal", "transverse", "astigmatism",
                                                       "distortion"};
@@ -59,7 +74,8 @@ inline const std::vector<std::string> kCurveKindNames{"longitudinal", "transvers
 // Binds `tracer` to a loaded lens, finds the entrance pupil and computes one curve kind named as in
 // kCurveKindNames; a failure is a CommandError naming the lens file.
 CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
-                              const std::string& kindName, const CurveSettings& settings, Host& host);
+                              const std::string& kindName, const CurveSettings& settings, Host& host,
+                              std::ostream& err);
 
 // The list position of a wavelength named by its line letter (t s A r C d e F g h i) or added title.
 int WavelengthByName(const Lens& lens, const std::string& name);

@@ -27,7 +27,8 @@ QSize ParseSize(const std::string& text) {
     const auto x = text.find('x');
     const auto width = ParseInteger(text.substr(0, x));
     const auto height = x == std::string::npos ? std::nullopt : ParseInteger(text.substr(x + 1));
-    if (!width || !height) throw CommandError{"--size needs WIDTHxHEIGHT in pixels, not \"" + text + "\""};
+    if (!width || !height || *width < 1 || *height < 1 || *width > 20000 || *height > 20000)
+        throw UsageError{"--size needs WIDTHxHEIGHT in pixels (1 to 20000 each), not \"" + text + "\""};
     return QSize(static_cast<int>(*width), static_cast<int>(*height));
 }
 
@@ -74,7 +75,7 @@ Command AddFigureCommand(CLI::App& app) {
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
                 const CurveResult curve =
-                    ComputeNamedCurve(tracer, loaded, options->lens, options->tab, settings, host);
+                    ComputeNamedCurve(tracer, loaded, options->lens, options->tab, settings, host, err);
                 FigureLook look;
                 if (options->scale > 0) look.curveScale = look.distortionScale = options->scale;
                 const AberrationPlot plot = MakeAberrationPlot(tracer, loaded.lens, curve, settings, look);

@@ -22,7 +22,10 @@ Command AddInfoCommand(CLI::App& app) {
                 LoadedLens loaded;
                 LoadLens(options->lens, loaded, err);
                 const Lens& lens = loaded.lens;
-                const bool afocal = loaded.paraxial.Afocal();
+                // Without a focal length (afocal, or a lens the paraxial trace cannot run through)
+                // the value is null, never 0.
+                const bool traced = loaded.paraxial.Traced();
+                const bool afocal = !traced || loaded.paraxial.Afocal();
                 const bool finiteObject = lens.Text(col::GlassName, 1) != "Air";
                 const int stop = lens.StopSurfaceIndex();
                 // The entrance pupil diameter comes from real rays aimed at the rim of the stop.
@@ -34,12 +37,13 @@ Command AddInfoCommand(CLI::App& app) {
                 nlohmann::ordered_json info;
                 info["surfaces"] = lens.SurfaceCount();
                 info["focal_length"] = NumberOrNull(lens.FocalLength(), !afocal);
-                info["back_focal_distance"] = NumberOrNull(lens.BackFocalDistance(), !afocal || finiteObject);
+                info["back_focal_distance"] =
+                    NumberOrNull(lens.BackFocalDistance(), traced && (!afocal || finiteObject));
                 info["image_valid"] = loaded.paraxial.ImageValid();
                 info["stop_surface"] = stop;
                 info["entrance_pupil_distance"] =
-                    NumberOrNull(ParaxialTrace::EntrancePupilDistance(lens, stop));
-                info["entrance_pupil_diameter"] = NumberOrNull(pupilDiameter);
+                    NumberOrNull(ParaxialTrace::EntrancePupilDistance(lens, stop), traced);
+                info["entrance_pupil_diameter"] = NumberOrNull(pupilDiameter, traced && pupilDiameter > 0);
                 Print(out, info, options->json);
             }};
 }

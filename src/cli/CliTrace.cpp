@@ -12,20 +12,14 @@
 namespace vitrimo::cli {
 namespace {
 
-// A tracer bound to the lens, with its entrance pupil found.
-void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host) {
-    tracer.Bind(loaded.lens, loaded.paraxial);
-    tracer.EntrancePupilDiameter(host);
-}
-
 // "0.5,-0.25" as two numbers.
 std::array<double, 2> PupilPoint(const std::string& text) {
     const auto comma = text.find(',');
     const auto y = ParseNumber(text.substr(0, comma));
     const auto z = comma == std::string::npos ? std::nullopt : ParseNumber(text.substr(comma + 1));
     if (!y || !z)
-        throw CommandError{"--pupil needs two numbers Y,Z (fractions of the pupil radius), not \"" + text +
-                           "\""};
+        throw UsageError{"--pupil needs two numbers Y,Z (fractions of the pupil radius), not \"" + text +
+                         "\""};
     return {*y, *z};
 }
 
@@ -62,11 +56,11 @@ Command AddTraceCommand(CLI::App& app) {
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
                 RayTracer tracer;
-                PrepareTracer(tracer, loaded, host);
+                PrepareTracer(tracer, loaded, host, err);
                 const int wavelength = options->wavelength.empty()
                                            ? loaded.lens.Wavelengths().Reference()
                                            : WavelengthByName(loaded.lens, options->wavelength);
-                tracer.SetTracedWavelengths({wavelength});
+                TraceOnly(tracer, loaded.lens, wavelength);
 
                 TraceContext& context = tracer.Context();
                 context.mode = TraceMode::Spot;
@@ -91,10 +85,10 @@ Command AddTraceCommand(CLI::App& app) {
                 nlohmann::ordered_json result;
                 result["y"] = NumberOrNull(point ? (*point)[0] : 0, point.has_value());
                 result["z"] = NumberOrNull(point ? (*point)[1] : 0, point.has_value());
-                result["L"] = ray.L;
-                result["M"] = ray.M;
-                result["N"] = ray.N;
-                result["optical_path"] = tracer.Bundle().Path(1, 0, 0);
+                result["L"] = NumberOrNull(ray.L);
+                result["M"] = NumberOrNull(ray.M);
+                result["N"] = NumberOrNull(ray.N);
+                result["optical_path"] = NumberOrNull(tracer.Bundle().Path(1, 0, 0));
                 result["vignetted"] = tracer.Bundle().Vignetted(1, 0, 0);
                 Print(out, result, options->json);
             }};
@@ -134,7 +128,7 @@ Command AddCurvesCommand(CLI::App& app) {
                 settings.maxAngle = options->maxAngle;
                 settings.defocus = options->defocus;
                 const CurveResult curve =
-                    ComputeNamedCurve(tracer, loaded, options->lens, options->kind, settings, host);
+                    ComputeNamedCurve(tracer, loaded, options->lens, options->kind, settings, host, err);
                 const CurveKind kind = curve.kind;
 
                 std::vector<std::string> names;

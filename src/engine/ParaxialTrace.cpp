@@ -57,6 +57,7 @@ void ParaxialTrace::Run(Lens& lens) {
     const SurfaceArrays& arrays = lens.Arrays();
     surfaceCount_ = std::max(0, std::min(lens.SurfaceCount(), arrays.Count() - 1));
     const int n = surfaceCount_;
+    traced_ = false;
     imageValid_ = false;
     afocal_ = false;
     rawFocalLength_ = 0;
@@ -65,9 +66,13 @@ void ParaxialTrace::Run(Lens& lens) {
     height_.assign(n + 1, 0.0);
     reduced_.assign(n + 1, 0.0);
     power_.assign(n + 1, 0.0);
-    if (arrays.Count() == 0) return;
+    lens.SetFocalLength(0);
+    lens.SetBackFocalDistance(0);
+    if (arrays.Count() == 0 || n < 1) return;
     for (int i = 0; i <= n; ++i)
-        if (arrays.surfaces[i].indexD == 0) return; // a face without an index cannot be traced
+        if (arrays.surfaces[i].indexD == 0 || !std::isfinite(arrays.surfaces[i].indexD))
+            return; // a face without an index cannot be traced
+    traced_ = true;
 
     const Surface& last = arrays.surfaces[n];
     const double imageIndex = last.indexD;

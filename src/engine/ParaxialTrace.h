@@ -33,6 +33,9 @@ public:
     // else 0. Infinite when the stop is imaged to infinity.
     static double EntrancePupilDistance(const Lens& lens, int stopSurface);
 
+    // The last run could trace the lens (it has faces, and every face an index at the d line). When it
+    // could not, there is no focal length at all: neither a number nor "afocal".
+    bool Traced() const { return traced_; }
     bool ImageValid() const { return imageValid_; }
     // Parallel light leaves parallel: there is no finite focal length.
     bool Afocal() const { return afocal_; }
@@ -54,6 +57,7 @@ private:
 
     std::vector<double> alpha_, height_, reduced_, power_;
     int surfaceCount_ = 0;
+    bool traced_ = false;
     bool imageValid_ = false;
     bool afocal_ = false;
     double rawFocalLength_ = 0;

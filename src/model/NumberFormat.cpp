@@ -71,7 +71,7 @@ std::optional<long long> ParseInteger(std::string_view text) {
 }
 
 std::string FormatFixed(double value, int decimals, int precision) {
-    if (!std::isfinite(value)) return "0";
+    if (!std::isfinite(value)) return {};
     if (value != 0 && std::fabs(value) >= std::pow(10.0, precision)) return FormatGeneral(value, precision);
     decimals = std::max(decimals, 0);
     // Round once, in decimal, to the digits that are shown: up to `decimals` places, at most `precision`
@@ -105,7 +105,8 @@ std::string FormatFixed(double value, int decimals, int precision) {
 }
 
 std::string FormatGeneral(double value, int significantDigits) {
-    if (!std::isfinite(value) || value == 0) return "0";
+    if (!std::isfinite(value)) return {};
+    if (value == 0) return "0";
     const Decimal d = ToDecimal(value, significantDigits);
     std::string digits = d.digits;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
@@ -128,7 +129,7 @@ std::string FormatGeneral(double value, int significantDigits) {
 }
 
 std::string FormatShortest(double value) {
-    if (!std::isfinite(value)) return "0";
+    if (!std::isfinite(value)) return {};
     std::array<char, 400> buffer{};
     auto [end, ec] =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);

@@ -2,6 +2,9 @@
 //
 // Everything here is independent of the C locale: Qt sets LC_NUMERIC from the user's environment, and a
 // lens file must read and write the same everywhere. Only '.' is a decimal separator.
+//
+// The formatters never hide a value that is not finite behind a number: NaN and infinity give an empty
+// text, which a cell shows as empty and a reader takes as "no value".
 #pragma once
 
 #include <optional>

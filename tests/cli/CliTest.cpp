@@ -52,6 +52,55 @@ TEST(CliInfo, AfocalLensGivesNullsNotInfinity) {
     EXPECT_EQ(json["image_valid"], false);
 }
 
+// A lens the paraxial trace cannot run through (here its object space has an index of 0) has no focal
+// length: null, never the 0 it used to print.
+TEST(CliInfo, NoFocalLengthIsNullNotZero) {
+    test::TempDir dir;
+    Lens lens = test::MakeLens({{"N-BK7", "50", "5", "1.5", "", "20"}, {"Air", "-50", "0", "1", "", "20"}});
+    for (int w = 0; w < lens.Wavelengths().Count(); ++w) lens.SetText(lens.IndexColumn(w), 1, "0");
+    ASSERT_FALSE(WriteLensFile(lens, dir.File("no-index.ldt")));
+    const CliRun run = Cli({"info", dir.File("no-index.ldt"), "--json"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    for (const char* key : {"focal_length", "back_focal_distance", "entrance_pupil_diameter"})
+        EXPECT_TRUE(json[key].is_null()) << key << " " << run.out;
+    EXPECT_EQ(json["image_valid"], false);
+    const CliRun text = Cli({"info", dir.File("no-index.ldt")});
+    EXPECT_NE(text.out.find("focal_length: none\n"), std::string::npos) << text.out;
+}
+
+// "nan" and "inf" are words, not numbers: every command refuses them as a wrong command line.
+TEST(Cli, NonFiniteNumbersAreRefusedAsWrongCommandLines) {
+    const std::string lens = test::SourcePath("data/Lens/singlet.ldt");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"trace", lens, "--angle", "nan"},
+             {"trace", lens, "--defocus", "-inf"},
+             {"trace", lens, "--pupil", "nan,0"},
+             {"trace", lens, "--pupil", "0,1e999"},
+             {"curves", lens, "--kind", "transverse", "--angle", "inf"},
+             {"curves", lens, "--kind", "distortion", "--max-angle", "NaN"},
+             {"scale", lens, "--focal-length", "inf", "-o", "x.ldt"},
+             {"figure", lens, "--tab", "longitudinal", "--scale", "nan", "-o", "x.png"},
+             {"glass", "--maker", "Schott", "--name", "N-BK7", "--wavelength", "nan"}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 2) << args[0] << " " << args.back() << ": " << run.err;
+        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    }
+}
+
+// Output that cannot be written is a failure: exit code 1 and one line on stderr.
+TEST(Cli, UnwritableOutputFails) {
+    struct FullBuffer : std::streambuf {
+        int overflow(int) override { return traits_type::eof(); }
+    } full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    const int code = RunCli({"vitrimo-cli", "info", test::SourcePath("data/Lens/singlet.ldt")}, out, err);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(LineCount(err.str()), 1) << err.str();
+}
+
 TEST(CliInfo, BadFilesAndIncompleteLensesFailWithOneLine) {
     test::TempDir dir;
     ASSERT_FALSE(WriteFileAtomically(dir.File("junk.ldt"), "this is not a lens\r\n"));

@@ -204,14 +204,18 @@ TEST(CliFigure, DrawsEachTabInEachFormat) {
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.gif")},
-             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "big", "-o",
-              dir.File("g.png")},
-             {"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o",
-              dir.File("no/folder/g.png")}}) {
+    for (const auto& [args, code] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.gif")}, 1},
+             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "big", "-o",
+               dir.File("g.png")},
+              2},
+             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "0x100", "-o",
+               dir.File("g.png")},
+              2},
+             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("no/folder/g.png")},
+              1}}) {
         const CliRun run = Cli(args);
-        EXPECT_EQ(run.code, 1) << args.back();
+        EXPECT_EQ(run.code, code) << args.back();
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
 }

@@ -3,6 +3,7 @@
 #include "model/Colour.h"
 
 #include <clocale>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace vitrimo {
@@ -68,6 +69,18 @@ TEST(FormatShortest, PrintsTheShortestExactDecimal) {
     EXPECT_EQ(FormatShortest(1e-7), "0.0000001");
     const double awkward = 99.99999999999997;
     EXPECT_EQ(ParseNumber(FormatShortest(awkward)), awkward);
+}
+
+// A value that is not finite never comes out as a number (it used to print "0"): every formatter gives an
+// empty text, which no reader takes for a value.
+TEST(NumberFormats, NeverHideANonFiniteValue) {
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        for (const std::string& text :
+             {FormatFixed(bad, 4), FormatGeneral(bad, 15), FormatShortest(bad), FormatFocalLength(bad)}) {
+            EXPECT_EQ(text, "") << bad;
+            EXPECT_FALSE(ParseNumber(text));
+        }
+    }
 }
 
 TEST(FormatFocalLength, RoundsToAMillionthOfAMillimetre) {
