@@ -41,4 +41,23 @@ void BM_RebuildAfterEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_RebuildAfterEdit);
 
+// Deleting the faces without a d-line index from a long table: half of N faces go. Linear in N.
+void BM_DropRowsWithoutIndices(benchmark::State& state) {
+    const int faces = static_cast<int>(state.range(0));
+    vitrimo::Lens table;
+    for (int face = 1; face <= faces; ++face) {
+        table.AddFace();
+        table.SetText(vitrimo::col::R, face + 1, "50");
+        table.SetText(vitrimo::col::Nd, face + 1, face % 2 ? "1.5" : "");
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        vitrimo::Lens lens = table;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(lens.DropRowsWithoutIndices());
+    }
+    state.SetComplexityN(faces);
+}
+BENCHMARK(BM_DropRowsWithoutIndices)->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity();
+
 } // namespace

@@ -2,9 +2,10 @@
 
 namespace vitrimo {
 
-Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host) {
+Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host, std::vector<int>* droppedFaces) {
     if (!lens.ArraysCurrent()) {
-        lens.DropRowsWithoutIndices();
+        std::vector<int> dropped = lens.DropRowsWithoutIndices();
+        if (droppedFaces) *droppedFaces = std::move(dropped);
         if (!lens.BuildSurfaceArrays(host)) return Readiness::Cancelled;
         paraxial.Run(lens);
         lens.SetArraysCurrent(true);
@@ -12,8 +13,9 @@ Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host) {
     return paraxial.ImageValid() ? Readiness::Ready : Readiness::NoImage;
 }
 
-Readiness PrepareForCalculation(Lens& lens, ParaxialTrace& paraxial, Host& host) {
-    const Readiness readiness = EnsureArraysCurrent(lens, paraxial, host);
+Readiness PrepareForCalculation(Lens& lens, ParaxialTrace& paraxial, Host& host,
+                                std::vector<int>* droppedFaces) {
+    const Readiness readiness = EnsureArraysCurrent(lens, paraxial, host, droppedFaces);
     lens.UpdateHasDecenter();
     return readiness;
 }

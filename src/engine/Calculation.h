@@ -6,6 +6,8 @@
 #include "model/Host.h"
 #include "model/Lens.h"
 
+#include <vector>
+
 namespace vitrimo {
 
 enum class Readiness {
@@ -15,10 +17,13 @@ enum class Readiness {
 };
 
 // When the arrays are stale: drops face rows without indices, rebuilds the arrays (asking for missing
-// values through the host), runs the paraxial trace and marks the arrays current.
-Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host);
+// values through the host), runs the paraxial trace and marks the arrays current. The numbers of the
+// dropped faces go to `droppedFaces` when it is given.
+Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host,
+                              std::vector<int>* droppedFaces = nullptr);
 
 // EnsureArraysCurrent, then recomputes HasDecenter.
-Readiness PrepareForCalculation(Lens& lens, ParaxialTrace& paraxial, Host& host);
+Readiness PrepareForCalculation(Lens& lens, ParaxialTrace& paraxial, Host& host,
+                                std::vector<int>* droppedFaces = nullptr);
 
 } // namespace vitrimo

@@ -175,14 +175,45 @@ void Lens::DeleteFace(int row) {
     MarkChanged();
 }
 
-void Lens::DropRowsWithoutIndices() {
+std::vector<int> Lens::FacesWithoutIndices() const {
+    std::vector<int> faces;
     const int nd = Column(col::Nd);
-    for (int row = 2; row < RowCount();) {
-        if (IsZeroOrEmpty(Text(nd, row)))
-            DeleteFace(row);
-        else
-            ++row;
+    for (int row = 2; row < RowCount(); ++row)
+        if (IsZeroOrEmpty(Text(nd, row))) faces.push_back(row - 1);
+    return faces;
+}
+
+std::vector<int> Lens::DropRowsWithoutIndices() {
+    const std::vector<int> faces = FacesWithoutIndices();
+    if (faces.empty()) return faces;
+    // One pass: the kept rows move up under the "No" cells, which stay in place (as DeleteFace does it,
+    // without moving every later row once per deleted face).
+    const int noColumn = Column(col::No);
+    std::vector<bool> drop(RowCount(), false);
+    for (int face : faces) drop[face + 1] = true;
+    LensTable kept(table_.ColumnCount(), RowCount() - static_cast<int>(faces.size()));
+    for (int row = 0, to = 0; row < RowCount(); ++row) {
+        if (drop[row]) continue;
+        for (int c = 0; c < table_.ColumnCount(); ++c)
+            kept.SetCell(c, to, c == noColumn ? table_.Cell(c, to) : table_.Cell(c, row));
+        ++to;
     }
+    table_ = std::move(kept);
+
+    // Shift/tilt groups bounded by a deleted face go; the others are renumbered.
+    std::erase_if(shiftTiltGroups_, [&](const ShiftTiltGroup& g) {
+        return std::binary_search(faces.begin(), faces.end(), g.first) ||
+               std::binary_search(faces.begin(), faces.end(), g.last);
+    });
+    const auto below = [&](int face) {
+        return static_cast<int>(std::lower_bound(faces.begin(), faces.end(), face) - faces.begin());
+    };
+    for (auto& group : shiftTiltGroups_) {
+        group.first -= below(group.first);
+        group.last -= below(group.last);
+    }
+    MarkChanged();
+    return faces;
 }
 
 bool Lens::BuildSurfaceArrays(Host& host) {

@@ -102,8 +102,10 @@ public:
     // Rebuilds the arrays from the text. May ask for a missing object distance or effective diameter;
     // returns false when such a question was cancelled (the arrays are then stale).
     bool BuildSurfaceArrays(Host& host);
-    // Deletes face rows whose "nd" cell is empty or "0" (rows without indices).
-    void DropRowsWithoutIndices();
+    // The faces (numbers, table row less one) whose "nd" cell is empty or "0": rows without indices.
+    std::vector<int> FacesWithoutIndices() const;
+    // Deletes those rows in one pass and returns their face numbers (as they were before the deletion).
+    std::vector<int> DropRowsWithoutIndices();
     const SurfaceArrays& Arrays() const { return arrays_; }
     SurfaceArrays& MutableArrays() { return arrays_; }
     // The aperture stop: the first face marked as stop; else the first face whose d-line index is not 1

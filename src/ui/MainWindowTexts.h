@@ -64,6 +64,10 @@ inline Wording NoReturnFace(const std::string& face) {
             "シフト、ティルトのグループの後ろに戻しの面が必要です。面 " + face +
                 " の後ろに面を追加して下さい。"};
 }
+inline Wording FacesWithoutIndexDeleted(const std::string& faces) {
+    return {"Faces without a d-line index were deleted: " + faces + ". Undo brings them back.",
+            "d線の屈折率がない面を削除しました: " + faces + "。元に戻すで復元できます。"};
+}
 inline Wording NotANumber(const std::string& text) {
     return {"\"" + text + "\" is not a number. Nothing was changed.",
             "「" + text + "」は数値ではありません。何も変更していません。"};

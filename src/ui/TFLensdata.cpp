@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -642,6 +643,7 @@ void TFLensdata::OnMemoChanged() {
 // The table now holds another prescription (New, Open, start-up): the window follows it. Snapshots of
 // the former table would write its texts into this one: they go.
 void TFLensdata::AfterTableReplaced() {
+    rowsUndo_.reset();
     blockUndo_.reset();
     cellUndo_.reset();
     fileUndo_ = false;
@@ -691,7 +693,19 @@ void TFLensdata::ResetTable() {
 
 Readiness TFLensdata::PrepareForCalculation() {
     if (pick_ != Pick::None) EndPick();
-    const Readiness readiness = vitrimo::PrepareForCalculation(lens_, paraxial_, host_);
+    // Faces without a d-line index are deleted by the calculation: the lens before that is one Undo step.
+    std::optional<Lens> before;
+    if (!lens_.ArraysCurrent() && !lens_.FacesWithoutIndices().empty()) before = lens_;
+    std::vector<int> dropped;
+    const Readiness readiness = vitrimo::PrepareForCalculation(lens_, paraxial_, host_, &dropped);
+    if (!dropped.empty() && before) {
+        rowsUndo_ = std::move(before);
+        rowsUndoRevision_ = lens_.Revision();
+        std::string faces;
+        for (int face : dropped) faces += (faces.empty() ? "" : ", ") + std::to_string(face);
+        statusBar()->showMessage(Tr(mainTexts::FacesWithoutIndexDeleted(faces)));
+        UpdateUndo();
+    }
     ReloadTable();
     if (readiness != Readiness::Cancelled) ShowFocalLength(true);
     return readiness;

@@ -177,6 +177,7 @@ private:
     void OnCurrentChanged();
     void OnMemoChanged();
     void UpdateUndo();
+    bool RowsUndoValid() const { return rowsUndo_ && lens_.Revision() == rowsUndoRevision_; }
     void UpdateCommands();
     void EndPick();
     void ShowPickHint(const Wording& hint);
@@ -225,6 +226,10 @@ private:
         int column = 0, row = 0;
         std::string text;
     };
+    // The lens as it was before the calculation deleted its faces without indices, valid while nothing
+    // changed since (the lens's revision is still the one after the deletion).
+    std::optional<Lens> rowsUndo_;
+    unsigned long rowsUndoRevision_ = 0;
     std::optional<BlockUndo> blockUndo_;
     std::optional<CellUndo> cellUndo_;
     CellUndo selectedCell_; // the current cell and its text when it was selected

@@ -366,7 +366,12 @@ void TFLensdata::PasteCommand() {
 }
 
 void TFLensdata::UndoCommand() {
-    if (blockUndo_) {
+    if (RowsUndoValid()) {
+        // The faces the last calculation deleted come back, with the rest of the lens as it was then.
+        lens_ = std::move(*rowsUndo_);
+        rowsUndo_.reset();
+        statusBar()->clearMessage();
+    } else if (blockUndo_) {
         PasteBlock(lens_.MutableTable(), blockUndo_->column, blockUndo_->row, blockUndo_->text);
         blockUndo_.reset();
     } else if (cellUndo_) {
@@ -387,7 +392,7 @@ void TFLensdata::UndoCommand() {
 }
 
 void TFLensdata::UpdateUndo() {
-    Action("actUndo")->setEnabled(blockUndo_ || cellUndo_ || fileUndo_);
+    Action("actUndo")->setEnabled(RowsUndoValid() || blockUndo_ || cellUndo_ || fileUndo_);
 }
 
 // ---------------------------------------------------------------------------------------------------

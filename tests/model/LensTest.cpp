@@ -264,16 +264,35 @@ TEST(Lens, DroppingRowsWithoutIndicesKeepsTheNumberingAndTheGroups) {
                           {"N-BK7", "30", "5", "1.5"},
                           {"Air", "-30", "20", "0"},
                           {"", "", "", ""}});
-    lens.ShiftTiltGroups() = {{1, 2}, {4, 5}, {3, 3}, {5, 6}};
-    lens.DropRowsWithoutIndices();
+    lens.ShiftTiltGroups() = {{1, 2}, {4, 5}, {3, 3}, {5, 6}, {2, 4}};
+    EXPECT_EQ(lens.FacesWithoutIndices(), (std::vector<int>{3, 5, 6}));
+    EXPECT_EQ(lens.DropRowsWithoutIndices(), (std::vector<int>{3, 5, 6}));
     ASSERT_EQ(lens.RowCount(), 5);
     EXPECT_EQ(lens.Text(col::R, 4), "30");
     for (int row = 1; row < lens.RowCount(); ++row)
         EXPECT_EQ(lens.Text(col::No, row), std::to_string(row - 1));
-    // Face 3 went first: {3,3} is gone and later bounds moved up; then face 4 (formerly 5): {4,5}->{4,4}
-    // lost, ...
-    EXPECT_EQ(lens.ShiftTiltGroups(), (std::vector<ShiftTiltGroup>{{1, 2}}));
+    // Groups bounded by a deleted face are gone; {2, 4} keeps its faces, renumbered 2 and 3.
+    EXPECT_EQ(lens.ShiftTiltGroups(), (std::vector<ShiftTiltGroup>{{1, 2}, {2, 3}}));
     EXPECT_TRUE(lens.DataModified());
+}
+
+// Thousands of faces without indices among thousands with: the kept rows stay in order, every text with
+// its row, under the unchanged numbering.
+TEST(Lens, DroppingManyRowsKeepsTheOthersInOrder) {
+    Lens lens;
+    lens.SetText(col::EffectiveDiameter, 1, "10");
+    const int faces = 3000;
+    for (int face = 1; face <= faces; ++face) {
+        lens.AddFace();
+        lens.SetText(col::R, face + 1, std::to_string(face));
+        lens.SetText(col::Nd, face + 1, face % 3 == 0 ? "1.5" : "");
+    }
+    EXPECT_EQ(lens.DropRowsWithoutIndices().size(), static_cast<std::size_t>(faces - faces / 3));
+    ASSERT_EQ(lens.RowCount(), 2 + faces / 3);
+    for (int row = 2; row < lens.RowCount(); ++row) {
+        EXPECT_EQ(lens.Text(col::R, row), std::to_string(3 * (row - 1)));
+        EXPECT_EQ(lens.Text(col::No, row), std::to_string(row - 1));
+    }
 }
 
 TEST(Lens, InsertAndDeleteFaceMoveRowsUnderTheirNumbers) {

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -268,6 +269,28 @@ private slots:
         w->UndoCommand();
         QCOMPARE(Text(*w, col::R, 2), std::string("102.5"));
         QVERIFY(!w->Action("actUndo")->isEnabled());
+    }
+
+    // The calculation deletes faces without a d-line index; the status bar names them and one Undo brings
+    // them all back.
+    void facesWithoutIndicesAreDeletedAsOneUndoStep() {
+        auto w = Window(kSamples + "cooke-triplet.ldt");
+        Lens& lens = w->LensData();
+        const LensTable before = lens.Table();
+        Edit(*w, col::Nd, 3, "");
+        Edit(*w, col::Nd, 6, "0");
+        const LensTable edited = lens.Table();
+        QCOMPARE(w->PrepareForCalculation(), Readiness::Ready);
+        QCOMPARE(lens.RowCount(), before.RowCount() - 2);
+        QCOMPARE(w->statusBar()->currentMessage(),
+                 QString("Faces without a d-line index were deleted: 2, 5. Undo brings them back."));
+        QVERIFY(w->Action("actUndo")->isEnabled());
+        w->UndoCommand();
+        QCOMPARE(lens.RowCount(), before.RowCount());
+        for (int row = 1; row < edited.RowCount(); ++row)
+            for (int column = 0; column < edited.ColumnCount(); ++column)
+                QCOMPARE(lens.Table().Cell(column, row), edited.Cell(column, row));
+        QCOMPARE(w->TableModel()->rowCount(), before.RowCount() - 1);
     }
 
     void rescalingGivesTheFocalLengthAndUndoRestoresTheLens() {
