@@ -58,6 +58,11 @@ void BM_DropRowsWithoutIndices(benchmark::State& state) {
     }
     state.SetComplexityN(faces);
 }
-BENCHMARK(BM_DropRowsWithoutIndices)->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_DropRowsWithoutIndices)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace

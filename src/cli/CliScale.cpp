@@ -24,24 +24,23 @@ Command AddScaleCommand(CLI::App& app) {
         ->check(CLI::PositiveNumber);
     scale->add_option("-o,--output", options->output, "The rescaled lens data file to write")->required();
 
-    return {
-        scale, [options](std::ostream& out, std::ostream& err) {
-            LoadedLens loaded;
-            LoadLensWithImage(options->lens, loaded, err);
-            Lens& lens = loaded.lens;
-            if (!RestoreFocalLength(lens, loaded.paraxial, options->focalLength))
-                throw CommandError{options->lens + ": the lens forms no real image (No fucus point exist!)"};
-            WriteScaledRadiiAndDistances(lens);
-            // The file gets its image plane at the new paraxial focus.
-            CliHost host;
-            if (PrepareForCalculation(lens, loaded.paraxial, host) != Readiness::Ready)
-                throw CommandError{options->lens + ": the rescaled lens forms no real image"};
-            if (const auto error = WriteLensFile(lens, options->output)) throw CommandError{*error};
-            if (std::fabs(lens.FocalLength() / options->focalLength - 1) > 1e-6)
-                err << kProgram << ": warning: the fixed radii and distances cannot reach "
-                    << FormatShortest(options->focalLength) << " mm; the nearest focal length is written\n";
-            out << "focal_length: " << FormatShortest(lens.FocalLength()) << '\n';
-        }};
+    return {scale, [options](std::ostream& out, std::ostream& err) {
+                LoadedLens loaded;
+                LoadLensWithImage(options->lens, loaded, err);
+                Lens& lens = loaded.lens;
+                // The file gets its image plane at the new paraxial focus, as the main window's command
+                // leaves it.
+                CliHost host;
+                if (!ScaleToFocalLength(lens, loaded.paraxial, options->focalLength, host))
+                    throw CommandError{options->lens +
+                                       ": the rescaled lens forms no real image (No fucus point exist!)"};
+                if (const auto error = WriteLensFile(lens, options->output)) throw CommandError{*error};
+                if (std::fabs(lens.FocalLength() / options->focalLength - 1) > 1e-6)
+                    err << kProgram << ": warning: the fixed radii and distances cannot reach "
+                        << FormatShortest(options->focalLength)
+                        << " mm; the nearest focal length is written\n";
+                out << "focal_length: " << FormatShortest(lens.FocalLength()) << '\n';
+            }};
 }
 
 } // namespace vitrimo::cli

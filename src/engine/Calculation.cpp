@@ -2,7 +2,8 @@
 
 namespace vitrimo {
 
-Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host, std::vector<int>* droppedFaces) {
+Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host,
+                              std::vector<int>* droppedFaces) {
     if (!lens.ArraysCurrent()) {
         std::vector<int> dropped = lens.DropRowsWithoutIndices();
         if (droppedFaces) *droppedFaces = std::move(dropped);

@@ -1,5 +1,6 @@
 #include "engine/FocalLengthScaling.h"
 
+#include "engine/Calculation.h"
 #include "model/NumberFormat.h"
 
 #include <cmath>
@@ -107,10 +108,71 @@ bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength)
     return paraxial.ImageValid();
 }
 
+namespace {
+
+// How much the free faces were scaled: the ratio of a free face's new curvature to the curvature its text
+// holds (every free face is multiplied by the same factors), else of a free distance's old value to its
+// new one. 1 when nothing free was found.
+long double LensScale(const Lens& lens, int n) {
+    const SurfaceArrays& arrays = lens.Arrays();
+    for (int i = 1; i <= n; ++i) {
+        const auto radius = ParseNumber(lens.Text(col::R, i + 1));
+        if (lens.Text(col::RFix, i + 1).empty() && radius && *radius != 0 &&
+            arrays.surfaces[i].curvature != 0)
+            return static_cast<long double>(arrays.surfaces[i].curvature) * *radius;
+    }
+    for (int i = 1; i < n; ++i) {
+        const auto distance = ParseNumber(lens.Text(col::Distance, i + 1));
+        if (lens.Text(col::LFix, i + 1).empty() && distance && *distance != 0 &&
+            arrays.surfaces[i].distance != 0)
+            return std::fabs(*distance / static_cast<long double>(arrays.surfaces[i].distance));
+    }
+    return 1;
+}
+
+// Multiplies a numeric cell by a factor (15 significant digits); empty and non-numeric cells stay.
+void ScaleCell(Lens& lens, std::string_view column, int row, long double factor) {
+    const auto value = ParseNumber(lens.Text(column, row));
+    if (!value || *value == 0 || factor == 1) return;
+    lens.SetText(column, row, FormatGeneral(static_cast<double>(*value * factor), 15));
+}
+
+} // namespace
+
 void WriteScaledRadiiAndDistances(Lens& lens) {
     SurfaceArrays& arrays = lens.MutableArrays();
     const int n = std::min(lens.SurfaceCount(), arrays.Count() - 1);
     if (n < 0) return;
+
+    // The lengths scale by 1/t when the curvatures scale by t. Each face's aspheric terms follow its own
+    // curvature: free faces the lens's factor, linked faces their face's, fixed faces none.
+    const long double t = LensScale(lens, n);
+    bool anyFixed = false;
+    for (int row = 1; row <= n + 1; ++row)
+        anyFixed = anyFixed || lens.Text(col::RFix, row) == "x" || lens.Text(col::LFix, row) == "x";
+    std::vector<long double> faceScale(n + 1, 1.0L);
+    for (int i = 1; i <= n; ++i) {
+        const std::string& fix = lens.Text(col::RFix, i + 1);
+        const auto linked = ParseInteger(fix);
+        if (fix.empty())
+            faceScale[i] = t;
+        else if (linked && *linked >= 1 && *linked < i)
+            faceScale[i] = faceScale[*linked];
+        else if (linked && *linked > i && *linked <= n && lens.Text(col::RFix, *linked + 1).empty())
+            faceScale[i] = t;
+    }
+    for (int i = 1; i <= n; ++i) {
+        const int row = i + 1;
+        for (std::size_t k = 0; k < col::Aspheric.size(); ++k)
+            ScaleCell(lens, col::Aspheric[k], row, std::pow(faceScale[i], 3.0L + 2.0L * k));
+    }
+    if (!anyFixed && t != 1) {
+        for (int row = 1; row <= lens.RowCount() - 1; ++row)
+            for (auto column : {col::EffectiveDiameter, col::Diameter, col::HideDiameter, col::Dx, col::Y,
+                                col::Dy, col::Z, col::Dz})
+                ScaleCell(lens, column, row, 1 / t);
+    }
+
     arrays.surfaces[n].distance = 0;
     for (int i = 0; i <= n; ++i) {
         const Surface& s = arrays.surfaces[i];
@@ -123,6 +185,12 @@ void WriteScaledRadiiAndDistances(Lens& lens) {
             lens.SetText(col::Distance, row, FormatGeneral(std::fabs(s.distance), 15));
     }
     lens.MarkChanged();
+}
+
+bool ScaleToFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength, Host& host) {
+    if (!RestoreFocalLength(lens, paraxial, focalLength)) return false;
+    WriteScaledRadiiAndDistances(lens);
+    return PrepareForCalculation(lens, paraxial, host) == Readiness::Ready;
 }
 
 } // namespace vitrimo

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/ParaxialTrace.h"
+#include "model/Host.h"
 #include "model/Lens.h"
 
 namespace vitrimo {
@@ -21,7 +22,17 @@ bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength)
 // non-plane face's "r", every "Distance", the last one 0 so that the next paraxial trace puts the image
 // plane at the new focus; cells of fixed ("x") radii and distances keep their text. The values are written
 // with 15 significant digits, so the lens read back from its text has the focal length the search found
-// (the table still shows them with 4 decimals). Marks the lens changed.
+// (the table still shows them with 4 decimals).
+// The scaled lens is similar to the first one: the aspheric coefficients of a face whose curvature was
+// multiplied by t are multiplied by t^(2k-1) (A4 by t^3, A6 by t^5, ...), so the face keeps its shape;
+// and when no radius or distance is fixed ("x"), the diameters and decenters scale with the lens too.
+// Marks the lens changed.
 void WriteScaledRadiiAndDistances(Lens& lens);
+
+// The whole focal-length command as the main window and vitrimo-cli run it: RestoreFocalLength, the
+// scaled lens written into the table, and the next paraxial trace, which puts the image plane at the
+// new focus (the last distance becomes the refocused one). Returns false when the lens has no real image,
+// before or after. Compare FocalLength() with the target: fixed faces can put it out of reach.
+bool ScaleToFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength, Host& host);
 
 } // namespace vitrimo

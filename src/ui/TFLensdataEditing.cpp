@@ -408,19 +408,25 @@ void TFLensdata::FocalLengthCommand() {
         host_.Tell(MessageKind::Error, mainTexts::NotAFocalLength(answer->value));
         return;
     }
-    if (!RestoreFocalLength(lens_, paraxial_, *focalLength)) {
-        host_.Tell(MessageKind::Warning, mainTexts::NoFocus);
-        return;
-    }
-    const double reached = lens_.FocalLength();
     // The table, still as it was, is the snapshot the next Undo restores.
     if (const auto error = WriteFileAtomically(workspace_.SnapshotFile(), LensFileText(lens_)))
         host_.Tell(MessageKind::Error, mainTexts::CannotWrite(*error));
-    WriteScaledRadiiAndDistances(lens_);
-    blockUndo_.reset();
-    cellUndo_.reset();
-    fileUndo_ = true;
-    TableChanged();
+    const unsigned long revision = lens_.Revision();
+    const bool scaled = ScaleToFocalLength(lens_, paraxial_, *focalLength, host_);
+    if (lens_.Revision() != revision) {
+        rowsUndo_.reset();
+        blockUndo_.reset();
+        cellUndo_.reset();
+        fileUndo_ = true;
+        TableChanged();
+    }
+    if (!scaled) {
+        host_.Tell(MessageKind::Warning, mainTexts::NoFocus);
+        return;
+    }
+    // The image plane now lies at the new focus, as vitrimo-cli scale writes it.
+    ShowFocalLength(true);
+    const double reached = lens_.FocalLength();
     if (std::fabs(reached / *focalLength - 1) > 1e-6)
         host_.Tell(MessageKind::Information, mainTexts::FocalLengthOutOfReach(FormatShortest(*focalLength),
                                                                               FormatFocalLength(reached)));

@@ -3,6 +3,7 @@
 #include "engine/Calculation.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
+#include "support/ScaledLens.h"
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
 
@@ -14,33 +15,8 @@ namespace vitrimo {
 namespace {
 
 using test::Near;
+using test::ScaledSample;
 using test::ScriptedHost;
-using test::SourcePath;
-
-// The lens of a sample file with every length multiplied by t: radii, distances, diameters, decenters,
-// and the aspheric coefficients A2k by t^(1 - 2k), so that the scaled lens is similar to the first.
-// Written here from the table text, independently of the program's own scaling command.
-Lens ScaledSample(const std::string& file, double t) {
-    Lens lens;
-    EXPECT_TRUE(ReadLensFile(lens, SourcePath("data/Lens/" + file)).Ok());
-    const auto scale = [&](std::string_view column, int row, double factor) {
-        const auto value = ParseNumber(lens.Text(column, row));
-        if (!value) return;
-        std::ostringstream text;
-        text.precision(17);
-        text << *value * factor;
-        lens.SetText(column, row, text.str());
-    };
-    for (int row = 1; row < lens.RowCount(); ++row) {
-        for (auto column : {col::R, col::Distance, col::EffectiveDiameter, col::Diameter, col::HideDiameter,
-                            col::MaxDistance, col::MinDistance, col::Dx, col::Y, col::Dy, col::Z, col::Dz})
-            scale(column, row, t);
-        for (std::size_t k = 0; k < col::Aspheric.size(); ++k)
-            scale(col::Aspheric[k], row, std::pow(t, -3.0 - 2.0 * static_cast<double>(k)));
-    }
-    lens.SetDataModified(false);
-    return lens;
-}
 
 CurveResult Curve(Lens& lens, CurveKind kind, const CurveSettings& settings) {
     ScriptedHost host;

@@ -5,6 +5,7 @@
 #include "engine/ShiftTilt.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
+#include "support/ScaledLens.h"
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
 
@@ -79,6 +80,43 @@ TEST(FocalLengthScaling, AllFreeOneStepAndMirrorSystems) {
     ASSERT_EQ(EnsureArraysCurrent(nothing, paraxial, host), Readiness::NoImage);
     EXPECT_FALSE(RestoreFocalLength(nothing, paraxial, 100));
     EXPECT_FALSE(RestoreFocalLength(lens, paraxial, 0));
+}
+
+// A lens without fixed faces scales into a similar lens: every length, aspheric terms and diameters and
+// decenters included, against the lens scaled by hand; the image plane is the refocused one.
+TEST(FocalLengthScaling, FreeLensScalesIntoASimilarLens) {
+    for (double target : {25.0, 200.0}) {
+        Lens lens = Sample("asphere.ldt");
+        lens.SetText(col::A4, 2, "1.5E-6");
+        lens.SetText(col::A6, 2, "-2E-9");
+        lens.SetText(col::A8, 3, "3E-12"); // an aspheric plane
+        lens.SetText(col::Y, 3, "0.2");
+        lens.SetText(col::Dz, 2, "-0.05");
+        lens.SetText(col::HideDiameter, 3, "4");
+        lens.SetDataModified(false);
+        Lens expected = lens;
+        test::ScaleLengths(expected, target / 50);
+
+        ScriptedHost host;
+        ParaxialTrace paraxial;
+        ASSERT_EQ(PrepareForCalculation(lens, paraxial, host), Readiness::Ready);
+        ASSERT_TRUE(Near(lens.FocalLength(), 50, 1e-6));
+        ASSERT_TRUE(ScaleToFocalLength(lens, paraxial, target, host));
+        EXPECT_TRUE(Near(lens.FocalLength(), target, 1e-9));
+        for (int row = 1; row < lens.RowCount(); ++row) {
+            for (int column = 0; column < lens.Table().ColumnCount(); ++column) {
+                const auto want = ParseNumber(expected.Text(column, row));
+                const auto got = ParseNumber(lens.Text(column, row));
+                if (row == lens.RowCount() - 1 && column == lens.Column(col::Distance)) continue;
+                ASSERT_EQ(got.has_value(), want.has_value()) << row << " " << lens.Columns().Name(column);
+                if (!want) continue;
+                EXPECT_TRUE(Near(*got, *want, 1e-9, 1e-300)) << row << " " << lens.Columns().Name(column);
+            }
+        }
+        // The last distance is the new paraxial focus, written with 6 decimals.
+        EXPECT_TRUE(Near(*ParseNumber(lens.Text(col::Distance, lens.RowCount() - 1)),
+                         lens.BackFocalDistance(), 0, 5e-7));
+    }
 }
 
 // Air planes between faces 1 and 5: shifting and tilting any of them changes no ray.

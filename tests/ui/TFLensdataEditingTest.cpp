@@ -2,6 +2,7 @@
 #include "model/FileIo.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
+#include "support/CliRunner.h"
 #include "ui/LensTableModel.h"
 #include "ui/MainWindowSupport.h"
 #include "ui/ScriptedUiHost.h"
@@ -306,12 +307,33 @@ private slots:
         QVERIFY(std::fabs(lens.FocalLength() - 80) <= 80e-9);
         QCOMPARE(Text(*w, col::R, 4), fixedRadius);
         QVERIFY(Text(*w, col::R, 2) != "54.46");
-        QCOMPARE(Text(*w, col::Distance, 12), std::string("0"));
+        // The image plane is at the new focus, as vitrimo-cli scale leaves it.
+        QCOMPARE(Text(*w, col::Distance, 12), FormatFixed(lens.BackFocalDistance(), 6));
         QVERIFY(lens.DataModified());
         QVERIFY(w->Action("actUndo")->isEnabled());
-        // The next calculation refocuses, and the new focal length holds in the table text.
+        // The next calculation changes nothing, and the new focal length holds in the table text.
+        const LensTable scaled = lens.Table();
         QCOMPARE(w->PrepareForCalculation(), Readiness::Ready);
+        QVERIFY(lens.Table() == scaled);
         QVERIFY(std::fabs(lens.FocalLength() - 80) <= 80e-9);
+
+        // Saved, the file is byte for byte the one vitrimo-cli scale writes from the same lens.
+        const QString desktopFile = dir_->filePath("desktop.ldt"), cliFile = dir_->filePath("cli.ldt");
+        host_.buttonAnswers = {};
+        host_.saveFiles = {desktopFile};
+        QVERIFY(w->FileSaveAs());
+        Lens original;
+        QVERIFY(ReadLensFile(original, (kSamples + "double-gauss.ldt").toStdString()).Ok());
+        original.SetText(col::RFix, 4, "x");
+        QVERIFY(!WriteLensFile(original, dir_->filePath("fixed.ldt").toStdString()));
+        QCOMPARE(test::Cli({"scale", dir_->filePath("fixed.ldt").toStdString(), "--focal-length", "80", "-o",
+                            cliFile.toStdString()})
+                     .code,
+                 0);
+        std::string desktopText, cliText;
+        QVERIFY(!ReadWholeFile(desktopFile.toStdString(), desktopText));
+        QVERIFY(!ReadWholeFile(cliFile.toStdString(), cliText));
+        QCOMPARE(desktopText, cliText);
         // Undo gives the lens before the rescaling back.
         w->UndoCommand();
         for (int row = 1; row < before.RowCount(); ++row)
