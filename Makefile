@@ -21,7 +21,10 @@ build: configure
 
 # The program starts in $(RUN_DIR), which holds the sample lenses and the last data between runs.
 # Without a display it runs on a virtual one (Xvfb), which is only good for checking that it starts.
-run: build
+# Only the desktop program and vitrimo-cli are built here; the tests and benchmarks are built by
+# `make test` and `make bench`.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vitrimo vitrimo-cli
 	@scripts/install-deps.sh run
 	@scripts/prepare-run-folder.sh $(RUN_DIR)
 	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
@@ -34,7 +37,8 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-bench: build
+bench: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vitrimo-bench
 	@$(BUILD_DIR)/bench/vitrimo-bench
 
 format:

@@ -5,6 +5,7 @@
 #include "model/Lens.h"
 
 #include <string>
+#include <string_view>
 
 namespace vitrimo {
 
@@ -14,6 +15,13 @@ namespace vitrimo {
 // With an object at a limited distance, row 2 (the object plane) offers only its distance, and the
 // object row its radius instead of its distance.
 bool CellSelectable(const Lens& lens, int column, int row);
+
+// Whether a column holds numbers: every known column but "No", "GlassName", "rFix", "lFix" and "Remarks".
+// An empty numeric cell is allowed (it means "not given"); text that is not a number is not.
+bool ColumnIsNumeric(const Lens& lens, int column);
+// Whether `text` may stand in the cell's column: anything in a text column, blank or a finite number in
+// a numeric one.
+bool CellTextAcceptable(const Lens& lens, int column, std::string_view text);
 
 // The object row's "GlassName" is chosen by the light-source dialog, never typed.
 bool CellChosenByDialog(const Lens& lens, int column, int row);

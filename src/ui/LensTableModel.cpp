@@ -104,6 +104,12 @@ bool LensTableModel::setData(const QModelIndex& index, const QVariant& value, in
     const int column = index.column(), row = TableRow(index);
     std::string text = value.toString().toStdString();
     if (text == lens_.Text(column, row)) return false;
+    // Text that is not a number never enters a numeric cell: the cell keeps its value and the window
+    // says why.
+    if (!CellTextAcceptable(lens_, column, text)) {
+        emit EditRefused(column, row, QString::fromStdString(text));
+        return false;
+    }
     lens_.SetText(column, row, std::move(text));
     emit dataChanged(index, index);
     emit CellEdited(column, row);

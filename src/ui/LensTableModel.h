@@ -40,6 +40,8 @@ public:
 signals:
     // The user changed a cell's text in place.
     void CellEdited(int column, int tableRow);
+    // The user typed text that is not a number into a numeric cell; the cell kept its text.
+    void EditRefused(int column, int tableRow, const QString& text);
 
 private:
     Lens& lens_;

@@ -19,6 +19,11 @@ inline const Wording DeleteOk{"Delete OK ?", ""}; // English only
 inline const Wording& NoFocus = texts::NoFocus;
 inline const Wording NoFocusShowFigure{"No fucus point exist!\r\n\r\n   Show figure ?",
                                        "焦点が存在しません\r\n\r\n図を表示しますか?"};
+inline const Wording FocalLengthNotComputed{"cannot be computed (a face has no index)",
+                                            "計算できません (屈折率のない面があります)"};
+inline const Wording FocalLengthAfocal{"none (afocal: parallel light leaves parallel)",
+                                       "なし (アフォーカル: 平行光は平行光のまま出ます)"};
+inline const Wording NoRealImage{"(no real image)", "(実像なし)"};
 inline const Wording LightSource{"Light Source", "光源"};
 inline const Wording FocalLengthChanged{"Focal Length is changed. Will you prefer the old FL?",
                                         "焦点距離が変化しています。焦点距離を元の値に戻しますか?"};

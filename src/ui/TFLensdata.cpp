@@ -124,6 +124,9 @@ void TFLensdata::FormCreate() {
     BuildMenusAndToolbar();
 
     connect(model_, &LensTableModel::CellEdited, this, &TFLensdata::OnCellEdited);
+    connect(model_, &LensTableModel::EditRefused, this, [this](int, int, const QString& text) {
+        host_.Tell(MessageKind::Error, mainTexts::NotANumber(text.toStdString()));
+    });
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { OnCurrentChanged(); });
     connect(memo_, &QPlainTextEdit::textChanged, this, &TFLensdata::OnMemoChanged);
@@ -547,7 +550,16 @@ void TFLensdata::UpdateCaption() {
 }
 
 void TFLensdata::ShowFocalLength(bool on) {
-    if (on) focalValue_->setText(QString::fromStdString(FormatFocalLength(lens_.FocalLength())));
+    // A lens without a focal length says so in words; 0 would read as a number.
+    if (on && !paraxial_.Traced())
+        focalValue_->setText(Tr(mainTexts::FocalLengthNotComputed));
+    else if (on && paraxial_.Afocal())
+        focalValue_->setText(Tr(mainTexts::FocalLengthAfocal));
+    else if (on && !paraxial_.ImageValid())
+        focalValue_->setText(QString::fromStdString(FormatFocalLength(lens_.FocalLength())) + "  " +
+                             Tr(mainTexts::NoRealImage));
+    else if (on)
+        focalValue_->setText(QString::fromStdString(FormatFocalLength(lens_.FocalLength())));
     focalTitle_->setVisible(on);
     focalValue_->setVisible(on);
 }

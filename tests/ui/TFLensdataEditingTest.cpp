@@ -262,6 +262,42 @@ private slots:
         QCOMPARE(Text(*w, col::R, 3), std::string("-102.5"));
     }
 
+    // The cell editor refuses text that is not a number in a numeric cell, says so, and keeps the old
+    // value; text columns take any text, numeric ones a blank.
+    void numericCellsRefuseText() {
+        auto w = Window(kSamples + "singlet.ldt");
+        Lens& lens = w->LensData();
+        struct Case {
+            std::string_view column;
+            QString typed;
+            bool taken;
+        };
+        const Case cases[] = {
+            {col::R, "abc", false},        {col::R, "1,5", false},        {col::Distance, "nan", false},
+            {col::Nd, "1.5.1", false},     {col::K, "-1e999", false},     {col::R, "-80.5", true},
+            {col::Distance, " 6 ", true},  {col::HideDiameter, "", true}, {col::GlassName, "N-SF5", true},
+            {col::Remarks, "front", true}, {col::RFix, "x", true},
+        };
+        for (const Case& c : cases) {
+            host_.messages.clear();
+            const std::string before = Text(*w, c.column, 2);
+            const bool modified = lens.DataModified();
+            Select(*w, c.column, 2);
+            const bool set = w->TableModel()->setData(w->TableModel()->IndexOf(lens.Column(c.column), 2),
+                                                      c.typed, Qt::EditRole);
+            QCOMPARE(set, c.taken);
+            if (c.taken) {
+                QCOMPARE(Text(*w, c.column, 2), c.typed.toStdString());
+                QVERIFY(host_.messages.isEmpty());
+            } else {
+                QCOMPARE(Text(*w, c.column, 2), before);
+                QCOMPARE(lens.DataModified(), modified);
+                QCOMPARE(host_.messages.size(), 1);
+                QVERIFY(host_.messages[0].contains("is not a number"));
+            }
+        }
+    }
+
     void anEditCanBeUndone() {
         auto w = Window(kSamples + "singlet.ldt");
         QVERIFY(!w->Action("actUndo")->isEnabled());

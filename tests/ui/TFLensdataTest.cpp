@@ -3,6 +3,7 @@
 #include "model/FileIo.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
+#include "support/TestUtil.h"
 #include "ui/LensTableModel.h"
 #include "ui/MainWindowSupport.h"
 #include "ui/MainWindowTexts.h"
@@ -96,6 +97,36 @@ private slots:
                  QString("GlassName"));
         QCOMPARE(window->CurrentCell(), std::make_pair(window->LensData().Column(col::GlassName), 2));
         QCOMPARE(window->ValueText(), QString("N-LAK9"));
+    }
+
+    // A lens without a focal length shows words next to "Focal Length =", never 0; opening another file
+    // clears the previous lens's value.
+    void focalLengthStatesAreWords() {
+        struct Case {
+            Lens lens;
+            QString shown;
+        };
+        Lens kepler = MakeLens({{"Ideal Lens", "100", "150", "1"}, {"Ideal Lens", "50", "10", "1"}});
+        Lens negative = MakeLens({{"Ideal Lens", "-50", "10", "1"}});
+        Lens noIndex = MakeLens({{"N-BK7", "50", "5", "1.5"}, {"Air", "-50", "0", "1"}});
+        for (int w = 0; w < noIndex.Wavelengths().Count(); ++w)
+            noIndex.SetText(noIndex.IndexColumn(w), 1, "0");
+        const Case cases[] = {
+            {kepler, "none (afocal: parallel light leaves parallel)"},
+            {negative, "-50  (no real image)"},
+            {noIndex, "cannot be computed (a face has no index)"},
+        };
+        for (const Case& c : cases) {
+            QVERIFY(!WriteLensFile(const_cast<Lens&>(c.lens), LastData().toStdString()));
+            host_ = ScriptedUiHost{};
+            auto window = MakeWindow();
+            QVERIFY(window->FocalLengthShown());
+            QCOMPARE(window->FocalLengthText(), c.shown);
+            // Open another lens: the old value does not stay on screen.
+            host_.openFiles = {kSamples + "singlet.ldt"};
+            window->FileOpen();
+            QCOMPARE(window->FocalLengthText(), QString("99.998966"));
+        }
     }
 
     void aMalformedLastDataFileIsReportedAndTheTableStaysEmpty() {
