@@ -122,8 +122,7 @@ Otf GeometricalOtf(const std::vector<std::array<double, 2>>& points, const std::
     return otf;
 }
 
-std::vector<Otf> GeometricalOtf(const SpotResult& spot, const std::vector<double>& frequencies,
-                                double halfWidth) {
+std::vector<Otf> SpotOtf(const SpotResult& spot, const std::vector<double>& frequencies, double halfWidth) {
     std::vector<Otf> otfs;
     for (const SpotWavelength& wavelength : spot.wavelengths) {
         if (halfWidth <= 0 || !spot.valid) {

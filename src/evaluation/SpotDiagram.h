@@ -90,7 +90,7 @@ Otf GeometricalOtf(const std::vector<std::array<double, 2>>& points, const std::
 
 // Per traced wavelength, the OTF of the spot's points. With halfWidth > 0 only the points inside the
 // square plot of that half-width about the reference centroid count, as the window draws them.
-std::vector<Otf> GeometricalOtf(const SpotResult& spot, const std::vector<double>& frequencies,
-                                double halfWidth = 0);
+std::vector<Otf> SpotOtf(const SpotResult& spot, const std::vector<double>& frequencies,
+                         double halfWidth = 0);
 
 } // namespace vitrimo
