@@ -190,10 +190,8 @@ PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& set
     trace->rays = std::move(rays);
     const WavelengthList& list = lens.Wavelengths();
     trace->sizingNanometres = list.Count() > 0 ? list.At(list.Count() - 1).nanometres : 0;
-
-    PsfSettings evaluated = settings;
-    if (evaluated.weights.empty()) evaluated.weights = DefaultSpectralWeights(list);
-    return EvaluatePsf(std::move(trace), evaluated, host);
+    trace->defaultWeights = DefaultSpectralWeights(list);
+    return EvaluatePsf(std::move(trace), settings, host);
 }
 
 PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& settings, Host& host) {
@@ -238,6 +236,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     }
     double* a = field.Data();
     const Fft fft(settings.planning);
+    const std::vector<double>& weights = settings.weights.empty() ? trace->defaultWeights : settings.weights;
     long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
     int lit = 0;
 
@@ -253,9 +252,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         psf.name = traced.name;
         psf.nanometres = traced.nanometres;
         psf.colour = traced.colour;
-        psf.weight = traced.listPosition < static_cast<int>(settings.weights.size())
-                         ? settings.weights[traced.listPosition]
-                         : 1.0;
+        psf.weight =
+            traced.listPosition < static_cast<int>(weights.size()) ? weights[traced.listPosition] : 1.0;
         psf.pixelSize = pixelSize(traced.nanometres);
 
         // The pupil function, the pupil centre on element (0, 0).

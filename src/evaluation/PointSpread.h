@@ -63,7 +63,7 @@ struct PsfSettings {
     BrightnessScale brightness = BrightnessScale::Root;
     bool images = true; // the image planes and profiles
     bool otf = false;   // the diffraction OTF along both axes
-    // Spectral weight per wavelength list position; empty: DefaultSpectralWeights.
+    // Spectral weight per wavelength list position; empty: DefaultSpectralWeights of the lens's list.
     std::vector<double> weights;
     // A screen face of the lens with its map, if it has one.
     std::optional<ScreenFace> screen;
@@ -103,6 +103,7 @@ struct PsfTrace {
     PsfGrid grid;
     std::vector<std::vector<double>> amplitude; // [traced wavelength][ray]; empty without a screen
     double sizingNanometres = 0;                // the last wavelength of the list: it sizes the stored images
+    std::vector<double> defaultWeights;         // DefaultSpectralWeights of the lens's list
 };
 
 struct PsfResult {

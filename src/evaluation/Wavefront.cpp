@@ -132,14 +132,14 @@ WavefrontMap ComputeWavefrontMap(RayTracer& tracer, const Lens& lens, const Wave
 }
 
 WavefrontMap EvaluateWavefrontMap(std::shared_ptr<const TracedRays> rays, const SpotGrid& grid,
-                                  const WavefrontReference& reference) {
+                                  const WavefrontReference& reference, int wavelength) {
     WavefrontMap result;
     result.rays = rays;
     result.grid = grid;
     result.reference = reference;
     result.status = kNoPointText;
-    if (!rays || rays->wavelengths.empty()) return result;
-    const int w = rays->reference;
+    if (!rays || rays->wavelengths.empty() || wavelength >= rays->WavelengthCount()) return result;
+    const int w = wavelength < 0 ? rays->reference : wavelength;
     result.wavelengthName = rays->wavelengths[w].name;
     result.nanometres = rays->wavelengths[w].nanometres;
     const auto R = ReferencePoint(*rays, w, reference);

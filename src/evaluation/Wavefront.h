@@ -80,9 +80,11 @@ struct WavefrontMap {
 
 WavefrontMap ComputeWavefrontMap(RayTracer& tracer, const Lens& lens, const WavefrontSettings& settings,
                                  Host& host);
-// The map of the same rays against another reference point, without tracing again.
+// The map of the same rays against another reference point, without tracing again. `wavelength` picks
+// another traced wavelength than the reference one (measured against its own chief ray), as the Strehl
+// ratio per wavelength needs; -1 is the reference wavelength.
 WavefrontMap EvaluateWavefrontMap(std::shared_ptr<const TracedRays> rays, const SpotGrid& grid,
-                                  const WavefrontReference& reference);
+                                  const WavefrontReference& reference, int wavelength = -1);
 
 // The line: the transverse fans of the aberration curves. Point j = 0 ... 2S of a fan lies at the pupil
 // coordinate (j / S - 1) times the pupil radius, meridional fan along y, sagittal fan along z.

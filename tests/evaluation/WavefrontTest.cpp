@@ -160,6 +160,25 @@ TEST(Wavefront, PureDefocusGivesTheAnalyticRms) {
     }
 }
 
+TEST(Wavefront, EachWavelengthInItsOwnWaves) {
+    // Without dispersion every wavelength has the same path differences; in waves they scale as 1 / lambda.
+    EvaluationSetup setup(PerfectLens(100, 10));
+    WavefrontSettings settings;
+    settings.defocus = 0.4;
+    const WavefrontMap d = ComputeWavefrontMap(setup.tracer, setup.lens, settings, setup.host);
+    ASSERT_TRUE(d.valid);
+    ASSERT_EQ(d.rays->WavelengthCount(), 7);
+    for (int w = 0; w < d.rays->WavelengthCount(); ++w) {
+        const WavefrontMap map = EvaluateWavefrontMap(d.rays, d.grid, d.reference, w);
+        ASSERT_TRUE(map.valid);
+        EXPECT_EQ(map.wavelengthName, d.rays->wavelengths[w].name);
+        EXPECT_TRUE(Near(map.peakToValley, d.peakToValley * 587.6 / map.nanometres, 1e-9))
+            << map.wavelengthName;
+        EXPECT_TRUE(NearRms(map.rms, d.rms * 587.6 / map.nanometres));
+    }
+    EXPECT_FALSE(EvaluateWavefrontMap(d.rays, d.grid, d.reference, 7).valid);
+}
+
 TEST(Wavefront, ReferenceShiftAddsATiltWhateverItsSign) {
     const double f = 100, d = 10, dz = 0.3, shift = 0.01;
     EvaluationSetup setup(PerfectLens(f, d));
