@@ -3,6 +3,7 @@
 
 #include "cli/CliCommon.h"
 #include "engine/RayTracer.h"
+#include "evaluation/PointSpread.h"
 #include "evaluation/ScreenMap.h"
 
 #include <QSize>
@@ -32,6 +33,9 @@ double PrepareEvaluation(RayTracer& tracer, LoadedLens& loaded, const Evaluation
 // when the lens has no screen. A missing or malformed map is a CommandError.
 std::optional<ScreenFace> ScreenOfLens(const LoadedLens& loaded, const RayTracer& tracer,
                                        const std::string& lensPath);
+
+// The warning for a PSF whose pupil grid is too coarse for its wavefront.
+std::string UndersampledText(const PsfResult& psf);
 
 // Text needs a GUI application object; a command line has no display, so it draws offscreen.
 void EnsureGuiApplication();

@@ -28,6 +28,13 @@ std::optional<ScreenFace> ScreenOfLens(const LoadedLens& loaded, const RayTracer
     return std::nullopt;
 }
 
+std::string UndersampledText(const PsfResult& psf) {
+    double largest = 0;
+    for (const PsfWavelength& w : psf.wavelengths) largest = std::max(largest, w.largestOpdStep);
+    return "the pupil grid undersamples the wavefront (" + FormatGeneral(largest, 3) +
+           " waves between neighbouring cells): the image is aliased; raise --pupil and --fft-size";
+}
+
 Command AddPsfCommand(CLI::App& app) {
     struct Options {
         EvaluationOptions evaluation;
@@ -83,6 +90,7 @@ Command AddPsfCommand(CLI::App& app) {
                 CliHost host;
                 const PsfResult result = ComputePsf(tracer, loaded.lens, settings, host);
                 if (!result.valid) throw CommandError{options->evaluation.lens + ": " + result.status};
+                if (result.undersampled) err << kProgram << ": warning: " << UndersampledText(result) << '\n';
 
                 if (!options->output.empty()) {
                     // The stored image at its own pixels: one pixel of the reference wavelength each.

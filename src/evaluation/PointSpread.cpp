@@ -37,6 +37,25 @@ double Intensity(const double* a, std::size_t element) {
     return re * re + im * im;
 }
 
+// The largest OPD difference (waves) between pupil cells that are neighbours along a row or a column.
+double LargestStep(const std::vector<std::optional<double>>& opds, const PsfGrid& grid) {
+    const int n = grid.division;
+    const auto at = [&](int offsetRow, int offsetColumn) -> const std::optional<double>& {
+        const int row = offsetRow < 0 ? offsetRow + n : offsetRow;
+        const int column = offsetColumn < 0 ? offsetColumn + n : offsetColumn;
+        return opds[static_cast<std::size_t>(row) * n + column];
+    };
+    double largest = 0;
+    for (int i = -n / 2; i < n / 2; ++i)
+        for (int j = -n / 2; j < n / 2; ++j) {
+            const auto& here = at(i, j);
+            if (!here) continue;
+            if (i + 1 < n / 2 && at(i + 1, j)) largest = std::max(largest, std::fabs(*at(i + 1, j) - *here));
+            if (j + 1 < n / 2 && at(i, j + 1)) largest = std::max(largest, std::fabs(*at(i, j + 1) - *here));
+        }
+    return largest;
+}
+
 // The transmissions of the PSF grid's rays at the screen face, traced up to it: the mean of the map over
 // the rectangle half-way to each ray's neighbours in the grid.
 std::vector<std::vector<double>> ScreenAmplitudes(const RayTracer& tracer, const PsfGrid& grid,
@@ -237,6 +256,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     double* a = field.Data();
     const Fft fft(settings.planning);
     const std::vector<double>& weights = settings.weights.empty() ? trace->defaultWeights : settings.weights;
+    std::vector<std::optional<double>> opds; // per pupil cell, waves
     long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
     int lit = 0;
 
@@ -259,6 +279,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         // The pupil function, the pupil centre on element (0, 0).
         field.Clear();
         const double lambda = traced.Millimetres();
+        opds.assign(static_cast<std::size_t>(n) * n, std::nullopt);
         for (int row = 0; row < n; ++row) {
             for (int column = 0; column < n; ++column) {
                 const int r = grid.RayAt(row, column);
@@ -266,6 +287,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                 const double amplitude = trace->amplitude.empty() ? 1.0 : trace->amplitude[w][r];
                 const double opd = (PathToPoint(rays, r, w, *R) - e0) / lambda;
                 if (!std::isfinite(opd)) continue;
+                opds[static_cast<std::size_t>(row) * n + column] = opd;
                 ++psf.passing;
                 const double phase = kTwoPi * (opd - std::floor(opd));
                 const std::size_t element = Wrapped(grid.Offset(row), grid.Offset(column), m);
@@ -275,6 +297,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         }
         psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
         psf.energyReference = static_cast<double>(m) * m * psf.passing;
+        psf.largestOpdStep = LargestStep(opds, grid);
+        if (psf.largestOpdStep > kLargestSampledStep) result.undersampled = true;
         if (!fft.Transform2D(a, m, m, -1, host)) {
             result.status = kStoppedText;
             return result;

@@ -37,6 +37,10 @@ namespace vitrimo {
 // logarithm, values up to 1 giving 0 ("Linear <-> Log").
 enum class BrightnessScale { Linear, Root, Log };
 
+// Neighbouring pupil cells whose OPDs differ by more than this (waves) alias: the rays through them land
+// beyond the half-width of the computed image, which then folds back into it.
+inline constexpr double kLargestSampledStep = 0.5;
+
 // The sizes the FFT size dialog allows: M = 2^m, m = 6 ... 13.
 inline constexpr int kMinFftSize = 64;
 inline constexpr int kMaxFftSize = 8192;
@@ -89,6 +93,7 @@ struct PsfWavelength {
     double peakReference = 0;   // P0
     double energyReference = 0; // E0
     double strehl = 0;          // I(reference point) / P0; 0 without light
+    double largestOpdStep = 0;  // waves between neighbouring pupil cells
     // K x K, row k at y = (k - K/2) Delta, column k at z = (k - K/2) Delta: round(T(I) / T(P0) x 65535),
     // T the brightness scale.
     std::vector<std::uint16_t> image;
@@ -114,6 +119,9 @@ struct PsfResult {
     int imageSize = 0;                      // K
     std::vector<PsfWavelength> wavelengths; // the calculated wavelengths, in list order
     double referencePixelSize = 0;          // mm, at the reference wavelength
+    // Some wavelength's pupil function changes by more than kLargestSampledStep between neighbouring
+    // cells: the image is aliased and a larger pupil division (and FFT size) is needed.
+    bool undersampled = false;
     // Sum of weight x Strehl ratio over the wavelengths with light, divided by the sum of their weights
     // (equal weights when those sum to 0): a perfect lens reads 1 whatever the weights.
     double strehl = 0;

@@ -445,7 +445,15 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
     }
     readOuts.push_back(DefocusText(plot.look.defocus));
     readOuts.push_back(AngleText(angle));
-    DrawLines(p, layout.side.left(), y, readOuts);
+    y = DrawLines(p, layout.side.left(), y, readOuts);
+    if (psf.valid && psf.undersampled) {
+        // An aliased image must not pass for a real one.
+        p.setPen(QColor(200, 0, 0));
+        DrawAnchoredText(p, QPointF(layout.side.left(), y + 0.3 * layout.line),
+                         plot.look.japanese ? QString::fromUtf8("瞳の分割が粗すぎます (折り返し)")
+                                            : QStringLiteral("pupil undersampled: image aliased"),
+                         Qt::AlignLeft | Qt::AlignTop);
+    }
     p.restore();
 }
 

@@ -137,6 +137,19 @@ TEST(CliPsf, ConvergesAsThePupilDivisionGrows) {
     EXPECT_EQ(Json({"psf", kLens + "singlet.ldt", "--pupil", "33", "--json"})["pupil"], 34);
 }
 
+TEST(CliPsf, WarnsWhenThePupilGridAliases) {
+    // 14 degrees off axis the double Gauss has many waves of aberration: 32 cells cannot follow them.
+    const CliRun coarse =
+        Cli({"psf", kLens + "double-gauss.ldt", "--angle", "14", "--wavelength", "d", "--json"});
+    ASSERT_EQ(coarse.code, 0);
+    EXPECT_NE(coarse.err.find("warning: the pupil grid undersamples the wavefront"), std::string::npos);
+    EXPECT_EQ(LineCount(coarse.err), 1);
+    const CliRun fine = Cli({"psf", kLens + "double-gauss.ldt", "--angle", "14", "--wavelength", "d",
+                             "--pupil", "256", "--fft-size", "1024", "--json"});
+    ASSERT_EQ(fine.code, 0);
+    EXPECT_EQ(fine.err, "");
+}
+
 TEST(CliPsf, WritesTheImageItComputed) {
     test::TempDir dir;
     const CliRun run =

@@ -100,6 +100,33 @@ TEST(PointSpread, DefocusStrehlMatchesTheDiffractionIntegral) {
     EXPECT_TRUE(Near(refocused.strehl, 1, 1e-9));
 }
 
+TEST(PointSpread, CoarsePupilGridsAreFlaggedAsAliased) {
+    // Three waves of defocus: the largest step between neighbouring cells lies at the rim.
+    const double f = 100, d = 10, dz = 3 * kDLine * 8 * 100;
+    const auto opd = [&](double y, double z) {
+        const double h2 = y * y + z * z;
+        return (std::sqrt((f + dz) * (f + dz) + h2) - std::sqrt(f * f + h2) - dz) / kDLine;
+    };
+    for (const int n : {8, 16, 64, 128}) {
+        EvaluationSetup setup(PerfectLens(f, d));
+        setup.OnlyLine("d");
+        PsfSettings settings = Settings(std::max(64, 4 * n), n);
+        settings.defocus = dz;
+        const PsfResult psf = ComputePsf(setup.tracer, setup.lens, settings, setup.host);
+        ASSERT_TRUE(psf.valid);
+        const double pitch = 1.1 * setup.tracer.Context().entrancePupilDiameter / n;
+        double largest = 0;
+        for (int i = -n / 2; i < n / 2; ++i)
+            for (int j = -n / 2; j + 1 < n / 2; ++j) {
+                const double y = (i + 0.5) * pitch, z = (j + 0.5) * pitch, z2 = z + pitch;
+                if (y * y + z * z <= 25 && y * y + z2 * z2 <= 25) // both pass the 10 mm lens
+                    largest = std::max(largest, std::fabs(opd(y, z2) - opd(y, z)));
+            }
+        EXPECT_TRUE(Near(psf.wavelengths[0].largestOpdStep, largest, 1e-4)) << n;
+        EXPECT_EQ(psf.undersampled, largest > 0.5) << n;
+    }
+}
+
 TEST(PointSpread, WeightedStrehlIsNormalisedByTheWeightsOfTheCalculatedWavelengths) {
     EvaluationSetup setup(PerfectLens(100, 10));
     for (const std::vector<double>& weights :
