@@ -94,15 +94,18 @@ void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::str
     look.lensName = std::filesystem::path(lensPath).filename().string();
     look.defocus = options.evaluation.defocus;
     FigurePainter paint;
+    // A failed calculation ends the command; no point reaching the image is drawn, as the window shows it.
+    const auto check = [&](bool valid, const std::string& status) {
+        if (valid) return;
+        if (status != kNoPointText) throw CommandError{lensPath + ": " + status};
+        err << kProgram << ": warning: " << lensPath << ": " << status << '\n';
+    };
 
     if (options.tab == "spot") {
         SpotSettings settings{options.evaluation.angle, defocus, options.steps > 0 ? options.steps : 15};
         SpotPlot plot;
         plot.spot = ComputeSpot(tracer, loaded.lens, settings, host);
-        if (!plot.spot.valid && plot.spot.status != kNoPointText)
-            throw CommandError{lensPath + ": " + plot.spot.status};
-        if (!plot.spot.valid)
-            err << kProgram << ": warning: " << lensPath << ": " << plot.spot.status << '\n';
+        check(plot.spot.valid, plot.spot.status);
         plot.halfWidth = options.scale > 0 ? options.scale
                          : plot.spot.valid ? SpotHalfWidth(plot.spot)
                                            : 0.05;
@@ -117,8 +120,7 @@ void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::str
             settings.steps = options.steps > 0 ? options.steps : 30;
             WavefrontLinePlot plot;
             plot.line = ComputeWavefrontLine(tracer, loaded.lens, settings, host);
-            if (!plot.line.valid && plot.line.status != kNoPointText)
-                throw CommandError{lensPath + ": " + plot.line.status};
+            check(plot.line.valid, plot.line.status);
             std::vector<std::optional<double>> all = plot.line.meridional;
             if (plot.line.sagittalShown)
                 all.insert(all.end(), plot.line.sagittal.begin(), plot.line.sagittal.end());
@@ -131,8 +133,7 @@ void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::str
             settings.steps = options.steps > 0 ? options.steps : 15;
             WavefrontMapPlot plot;
             plot.map = ComputeWavefrontMap(tracer, loaded.lens, settings, host);
-            if (!plot.map.valid && plot.map.status != kNoPointText)
-                throw CommandError{lensPath + ": " + plot.map.status};
+            check(plot.map.valid, plot.map.status);
             plot.scale = options.scale > 0 ? options.scale : WavefrontScale(plot.map.opd);
             plot.look = look;
             paint = [plot](QPainter& painter, const QRectF& area) {
@@ -149,8 +150,8 @@ void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::str
         settings.screen = ScreenOfLens(loaded, tracer, lensPath);
         PsfPlot plot;
         plot.psf = ComputePsf(tracer, loaded.lens, settings, host);
-        if (!plot.psf.valid && plot.psf.status != kNoPointText)
-            throw CommandError{lensPath + ": " + plot.psf.status};
+        check(plot.psf.valid, plot.psf.status);
+        if (plot.psf.undersampled) err << kProgram << ": warning: " << UndersampledText(plot.psf) << '\n';
         plot.halfWidth = options.scale > 0 ? options.scale : plot.psf.valid ? PsfHalfWidth(plot.psf) : 0.05;
         plot.brightness = plot.psf.valid ? PsfBrightness(plot.psf) : 1;
         plot.drawCircle = true;

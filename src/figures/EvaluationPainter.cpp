@@ -372,7 +372,7 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
     }
     DrawAxes(p, m, QStringLiteral("z (mm)"), QStringLiteral("y (mm)"), false);
     const double scale = layout.plot.width() / (2 * h);
-    if (plot.drawCircle) {
+    if (plot.drawCircle && psf.valid) {
         p.setPen(QPen(Qt::white, 1));
         p.drawEllipse(layout.plot.center(), plot.circleRadius * scale, plot.circleRadius * scale);
     }
@@ -408,7 +408,7 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
                          QStringLiteral("peak=") + QString::fromStdString(FormatFixed(intensity.peak, 4)),
                          Qt::AlignLeft | Qt::AlignTop);
     }
-    if (plot.drawCircle) {
+    if (plot.drawCircle && psf.valid) {
         p.setPen(Qt::white);
         DrawAnchoredText(p, layout.plot.bottomLeft() + QPointF(0.5 * layout.line, -0.3 * layout.line),
                          QStringLiteral("Circle radius = ") +
@@ -423,11 +423,13 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
     y = DrawLegend(p, QPointF(layout.side.left(), y), legend);
     const double lineHeight = QFontMetricsF(p.font()).height() * 1.15;
     p.setPen(Qt::black);
-    for (std::size_t k = 0; k < psf.wavelengths.size(); ++k)
+    for (std::size_t k = 0; k < psf.wavelengths.size(); ++k) {
+        if (psf.wavelengths[k].passing == 0) continue; // no light: no value
         DrawAnchoredText(p, QPointF(layout.side.right(), layout.side.top() + (k + 0.5) * lineHeight),
                          QStringLiteral("S = ") +
                              QString::fromStdString(FormatFixed(psf.wavelengths[k].strehl, 3)),
                          Qt::AlignRight | Qt::AlignVCenter);
+    }
     y += 0.6 * layout.line;
     if (psf.valid) {
         readOuts.push_back(QStringLiteral("Strehl ratio: ") +
