@@ -25,9 +25,9 @@ namespace vitrimo {
 
 class Fft {
 public:
-    // How plans are made. Measure runs candidate algorithms once per new shape (about a second for a
-    // 4096 x 4096 array, once per program run) and gives transforms several times faster than Estimate,
-    // which only guesses from the shape and plans at once.
+    // How plans are made. Measure times candidate algorithms once per new shape (0.1 to 0.3 s for the
+    // blocks of a 256 ... 4096 square array, once per program run) and gives transforms 10 to 40 % faster
+    // than Estimate, which only guesses from the shape and plans at once (what the tests use).
     enum class Planning { Estimate, Measure };
 
     explicit Fft(Planning planning = Planning::Measure) : planning_(planning) {}

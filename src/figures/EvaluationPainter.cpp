@@ -27,7 +27,9 @@ Layout LayOut(const QRectF& area, double line, bool square) {
     Layout layout;
     layout.line = line;
     layout.title = QRectF(area.left() + line, area.top() + 0.4 * line, area.width() - 2 * line, 1.2 * line);
-    const double sideWidth = std::min(15 * line, 0.36 * area.width());
+    // A square plot leaves the side room to spare; curves take the width they can get.
+    const double sideWidth =
+        square ? std::min(15 * line, 0.36 * area.width()) : std::min(11 * line, 0.3 * area.width());
     layout.side = QRectF(area.right() - sideWidth, layout.title.bottom() + line, sideWidth - 0.5 * line,
                          area.bottom() - layout.title.bottom() - 2 * line);
     QRectF plot(area.left() + 5.2 * line, layout.title.bottom() + line, 0, 0);
