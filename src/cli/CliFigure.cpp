@@ -1,5 +1,6 @@
 // vitrimo-cli figure: an aberration figure drawn offscreen by the painter the window uses.
 #include "cli/CliCommon.h"
+#include "cli/CliEvaluation.h"
 #include "cli/CliHost.h"
 #include "engine/AberrationCurves.h"
 #include "figures/AberrationFigure.h"
@@ -11,7 +12,6 @@
 #include <memory>
 
 namespace vitrimo::cli {
-namespace {
 
 // Text needs a GUI application object; a command line has no display, so it draws offscreen.
 void EnsureGuiApplication() {
@@ -22,6 +22,8 @@ void EnsureGuiApplication() {
     static char* argv[] = {name, nullptr};
     static QGuiApplication application(argc, argv);
 }
+
+namespace {
 
 QSize ParseSize(const std::string& text) {
     const auto x = text.find('x');
@@ -36,36 +38,67 @@ QSize ParseSize(const std::string& text) {
 
 Command AddFigureCommand(CLI::App& app) {
     struct Options {
-        std::string lens, tab, output, size = "800x600";
-        double angle = 0, maxAngle = 0, scale = 0;
-        int steps = 30;
+        std::string lens, tab, output, size = "800x600", wavelength;
+        double angle = 0, maxAngle = 0, scale = 0, defocus = 0;
+        int steps = 30, fftSize = 256, pupil = 32;
     };
     auto options = std::make_shared<Options>();
     CLI::App* figure =
         app.add_subcommand("figure", "Draw an aberration figure as the window shows it, to PNG, SVG or PDF");
     figure->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
-    figure->add_option("--tab", options->tab, "longitudinal, transverse, astigmatism or distortion")
+    std::vector<std::string> tabs = kCurveKindNames;
+    tabs.insert(tabs.end(), kEvaluationTabNames.begin(), kEvaluationTabNames.end());
+    figure
+        ->add_option(
+            "--tab", options->tab,
+            "longitudinal, transverse, astigmatism, distortion, spot, wavefront-line, wavefront-face "
+            "or psf")
         ->required()
-        ->check(CLI::IsMember(kCurveKindNames));
+        ->check(CLI::IsMember(tabs));
     figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
     figure->add_option("--max-angle", options->maxAngle,
                        "Maximum field angle of astigmatism and distortion, degrees");
     figure
         ->add_option("--scale", options->scale,
-                     "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %)")
+                     "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "
+                     "psf: mm from the centre to the edge, wavefronts: waves (default: fitted)")
         ->check(CLI::PositiveNumber);
-    figure
-        ->add_option("--steps", options->steps,
-                     "Steps per pupil radius or up to the maximum angle (default 30)")
-        ->check(CLI::Range(2, 40));
+    CLI::Option* steps =
+        figure
+            ->add_option("--steps", options->steps,
+                         "Steps per pupil radius or up to the maximum angle (default 30; spot "
+                         "and wavefront-face 15)")
+            ->check(CLI::Range(2, 40));
+    figure->add_option("--defocus", options->defocus,
+                       "Image plane shift from the paraxial image, mm (spot, wavefronts, psf)");
+    figure->add_option("--wavelength", options->wavelength,
+                       "Spot, wavefronts, psf: trace only this line; it is then the reference");
+    figure->add_option("--fft-size", options->fftSize, "psf: FFT size M (default 256)")
+        ->check(CLI::IsMember({64, 128, 256, 512, 1024, 2048, 4096, 8192}));
+    figure->add_option("--pupil", options->pupil, "psf: pupil divisions N (default 32)")
+        ->check(CLI::Range(1, 8192));
     figure->add_option("--size", options->size, "WIDTHxHEIGHT in pixels (default 800x600)");
     figure->add_option("-o,--output", options->output, "The file to write: .png, .svg or .pdf")->required();
 
-    return {figure, [options](std::ostream& out, std::ostream& err) {
+    return {figure, [options, steps](std::ostream& out, std::ostream& err) {
                 const QSize size = ParseSize(options->size);
                 if (FigureFormat(QString::fromStdString(options->output)).isEmpty())
                     throw CommandError{"\"" + options->output +
                                        "\": the file name must end in .png, .svg or .pdf"};
+                if (std::find(kEvaluationTabNames.begin(), kEvaluationTabNames.end(), options->tab) !=
+                    kEvaluationTabNames.end()) {
+                    EvaluationFigureOptions evaluation;
+                    evaluation.evaluation = {options->lens, options->wavelength, options->angle,
+                                             options->defocus};
+                    evaluation.tab = options->tab;
+                    evaluation.scale = options->scale;
+                    evaluation.steps = steps->count() > 0 ? options->steps : 0;
+                    evaluation.fftSize = options->fftSize;
+                    evaluation.pupil = options->pupil;
+                    DrawEvaluationFigure(evaluation, options->output, size, err);
+                    out << options->output << '\n';
+                    return;
+                }
                 LoadedLens loaded;
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;

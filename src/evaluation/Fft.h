@@ -1,0 +1,72 @@
+// Complex discrete Fourier transforms for the diffraction calculations, done by FFTW.
+//
+// Layout: complex values are interleaved doubles, element k of a one-dimensional array at a[2k] (real)
+// and a[2k + 1] (imaginary). A two-dimensional array of R rows and C columns is row-major: element
+// (j1, j2) at a[2 (j1 C + j2)] and a[2 (j1 C + j2) + 1].
+//
+// Sign: with sign >= 0 the transform is X[k] = sum_j x[j] exp(+2 pi i j k / n), with sign < 0 it is
+// X[k] = sum_j x[j] exp(-2 pi i j k / n); in two dimensions the same factor along each axis.
+//
+// Scaling: none. A transform with one sign followed by one with the other multiplies the data by n
+// (by R C in two dimensions); callers normalise explicitly where they need to.
+//
+// Transforms are in place. Plans are made once per shape, sign and alignment, kept for the life of the
+// program and shared by every Fft object; plan creation is serialised by a lock (FFTW's planner is not
+// thread-safe), executing a plan is not (FFTW allows concurrent execution of one plan on different
+// arrays). Arrays from FftBuffer have the alignment FFTW's SIMD code wants; other arrays work too, through
+// slower unaligned plans.
+#pragma once
+
+#include "model/Host.h"
+
+#include <cstddef>
+
+namespace vitrimo {
+
+class Fft {
+public:
+    // How plans are made. Measure times candidate algorithms once per new shape (0.1 to 0.3 s for the
+    // blocks of a 256 ... 4096 square array, once per program run) and gives transforms 10 to 40 % faster
+    // than Estimate, which only guesses from the shape and plans at once (what the tests use).
+    enum class Planning { Estimate, Measure };
+
+    explicit Fft(Planning planning = Planning::Measure) : planning_(planning) {}
+
+    // One transform of n complex values at `data` (2n doubles). n >= 1.
+    void Transform(double* data, int n, int sign) const;
+
+    // One transform of a rows x columns array at `data` (2 rows columns doubles): the rows in blocks, then
+    // the columns in blocks. host.KeepGoing() is asked before each block; when it says no, the transform
+    // ends there, the array holds a partial result and the function returns false.
+    bool Transform2D(double* data, int rows, int columns, int sign, Host& host) const;
+
+    Planning GetPlanning() const { return planning_; }
+
+private:
+    Planning planning_;
+};
+
+// A zero-filled array of complex values (interleaved doubles) aligned for FFTW. Move-only.
+class FftBuffer {
+public:
+    FftBuffer() = default;
+    // Room for `complexCount` values, all zero. Throws std::bad_alloc when the memory is not there.
+    explicit FftBuffer(std::size_t complexCount);
+    ~FftBuffer();
+    FftBuffer(FftBuffer&& other) noexcept;
+    FftBuffer& operator=(FftBuffer&& other) noexcept;
+    FftBuffer(const FftBuffer&) = delete;
+    FftBuffer& operator=(const FftBuffer&) = delete;
+
+    double* Data() { return data_; }
+    const double* Data() const { return data_; }
+    std::size_t ComplexCount() const { return count_; }
+    // Sets every value to 0.
+    void Clear();
+
+private:
+    double* data_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+} // namespace vitrimo

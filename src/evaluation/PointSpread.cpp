@@ -1,0 +1,453 @@
+#include "evaluation/PointSpread.h"
+
+#include "evaluation/Wavefront.h"
+#include "model/Interpolate.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <new>
+#include <numbers>
+
+namespace vitrimo {
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+double Scaled(double intensity, BrightnessScale scale) {
+    switch (scale) {
+    case BrightnessScale::Linear:
+        return intensity;
+    case BrightnessScale::Root:
+        return std::sqrt(std::max(intensity, 0.0));
+    case BrightnessScale::Log:
+        return intensity > 1 ? std::log(intensity) : 0;
+    }
+    return intensity;
+}
+
+// The element of an M x M wrapped array that holds offset (i, j).
+std::size_t Wrapped(int i, int j, int m) {
+    const int row = i < 0 ? i + m : i, column = j < 0 ? j + m : j;
+    return static_cast<std::size_t>(row) * m + column;
+}
+
+double Intensity(const double* a, std::size_t element) {
+    const double re = a[2 * element], im = a[2 * element + 1];
+    return re * re + im * im;
+}
+
+// The largest OPD difference (waves) between pupil cells that are neighbours along a row or a column.
+double LargestStep(const std::vector<std::optional<double>>& opds, const PsfGrid& grid) {
+    const int n = grid.division;
+    const auto at = [&](int offsetRow, int offsetColumn) -> const std::optional<double>& {
+        const int row = offsetRow < 0 ? offsetRow + n : offsetRow;
+        const int column = offsetColumn < 0 ? offsetColumn + n : offsetColumn;
+        return opds[static_cast<std::size_t>(row) * n + column];
+    };
+    double largest = 0;
+    for (int i = -n / 2; i < n / 2; ++i)
+        for (int j = -n / 2; j < n / 2; ++j) {
+            const auto& here = at(i, j);
+            if (!here) continue;
+            if (i + 1 < n / 2 && at(i + 1, j)) largest = std::max(largest, std::fabs(*at(i + 1, j) - *here));
+            if (j + 1 < n / 2 && at(i, j + 1)) largest = std::max(largest, std::fabs(*at(i, j + 1) - *here));
+        }
+    return largest;
+}
+
+// The transmissions of the PSF grid's rays at the screen face, traced up to it: the mean of the map over
+// the rectangle half-way to each ray's neighbours in the grid.
+std::vector<std::vector<double>> ScreenAmplitudes(const RayTracer& tracer, const PsfGrid& grid,
+                                                  const ScreenFace& screen) {
+    const RayBundle& bundle = tracer.Bundle();
+    const int slot = tracer.Context().slot;
+    const int n = grid.division;
+    const auto rayAt = [&](int offsetRow, int offsetColumn) {
+        if (offsetRow < -n / 2 || offsetRow >= n / 2 || offsetColumn < -n / 2 || offsetColumn >= n / 2)
+            return -1;
+        return grid.RayAt(offsetRow < 0 ? offsetRow + n : offsetRow,
+                          offsetColumn < 0 ? offsetColumn + n : offsetColumn);
+    };
+    std::vector<std::vector<double>> amplitude(bundle.WavelengthCount(),
+                                               std::vector<double>(bundle.RayCount(), 1.0));
+    for (int w = 0; w < bundle.WavelengthCount(); ++w) {
+        const RayBlock block = bundle.Block(w, slot);
+        for (int row = 0; row < n; ++row) {
+            for (int column = 0; column < n; ++column) {
+                const int r = grid.RayAt(row, column);
+                if (r < 1) continue;
+                const int oRow = grid.Offset(row), oColumn = grid.Offset(column);
+                // Half the distance to the neighbours that exist, on each axis.
+                const auto half = [&](int dRow, int dColumn, const double* coordinate) {
+                    double sum = 0;
+                    int count = 0;
+                    for (int sign : {-1, 1}) {
+                        const int neighbour = rayAt(oRow + sign * dRow, oColumn + sign * dColumn);
+                        if (neighbour < 1) continue;
+                        sum += std::fabs(coordinate[neighbour] - coordinate[r]) / 2;
+                        ++count;
+                    }
+                    return count > 0 ? sum / count : 0.0;
+                };
+                const double tau = ScreenTransmission(screen.map, screen.diameter, block.y[r], block.z[r],
+                                                      half(1, 0, block.y), half(0, 1, block.z));
+                amplitude[w][r] = std::sqrt(tau);
+            }
+        }
+    }
+    return amplitude;
+}
+
+} // namespace
+
+bool ValidFftSize(int fftSize) {
+    return fftSize >= kMinFftSize && fftSize <= kMaxFftSize && (fftSize & (fftSize - 1)) == 0;
+}
+
+int NormalisedPupilDivision(int division, int fftSize) {
+    const int even = 2 * static_cast<int>(std::lround((division + 0.9) / 2));
+    return std::clamp(even, 2, std::max(fftSize / 2, 2));
+}
+
+double FftMemoryBytes(int fftSize) {
+    return static_cast<double>(fftSize) * fftSize * 24;
+}
+
+std::vector<double> DefaultSpectralWeights(const WavelengthList& list) {
+    static constexpr std::array<std::pair<const char*, double>, WavelengthList::kLineCount> kLines = {
+        {{"t", 0},
+         {"s", 0},
+         {"A", 0.1},
+         {"r", 0.4},
+         {"C", 0.7},
+         {"d", 0.95},
+         {"e", 0.98},
+         {"F", 1.0},
+         {"g", 0.7},
+         {"h", 0.2},
+         {"i", 0}}};
+    std::vector<double> weights(list.Count(), 0.0);
+    std::vector<std::pair<double, double>> nodes; // (nm, weight) of the lines, longest first
+    for (int w = 0; w < list.Count(); ++w) {
+        const Wavelength& wavelength = list.At(w);
+        if (wavelength.inserted) continue;
+        for (const auto& [name, weight] : kLines)
+            if (wavelength.name == name) {
+                weights[w] = weight;
+                nodes.emplace_back(wavelength.nanometres, weight);
+            }
+    }
+    for (int w = 0; w < list.Count(); ++w) {
+        const Wavelength& wavelength = list.At(w);
+        if (!wavelength.inserted || nodes.empty()) continue;
+        const double nm = wavelength.nanometres;
+        if (nm >= nodes.front().first) {
+            weights[w] = nodes.front().second;
+        } else if (nm <= nodes.back().first) {
+            weights[w] = nodes.back().second;
+        } else {
+            for (std::size_t k = 0; k + 1 < nodes.size(); ++k) {
+                const auto [longer, a] = nodes[k];
+                const auto [shorter, b] = nodes[k + 1];
+                if (nm <= longer && nm >= shorter) {
+                    weights[w] = a + (b - a) * (longer - nm) / (longer - shorter);
+                    break;
+                }
+            }
+        }
+    }
+    return weights;
+}
+
+PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& settings, Host& host) {
+    PsfResult result;
+    result.settings = settings;
+    if (!ValidFftSize(settings.fftSize)) {
+        result.status = "The FFT size must be a power of 2 from 64 to 8192.";
+        return result;
+    }
+    if (settings.pupilDivision < 2 || settings.pupilDivision % 2 != 0 ||
+        settings.pupilDivision > settings.fftSize / 2) {
+        result.status = "The pupil division must be even and at most half the FFT size.";
+        return result;
+    }
+    TraceContext& context = tracer.Context();
+    const auto fNumber = MeasureWorkingFNumber(tracer, host);
+    if (!fNumber) {
+        result.status = kStoppedText;
+        return result;
+    }
+    context.fieldAngle = settings.fieldAngle;
+    context.defocus = settings.defocus;
+    context.mode = TraceMode::Diffraction;
+    auto trace = std::make_shared<PsfTrace>();
+    trace->grid = MakePsfGrid(context.entrancePupilDiameter, settings.pupilDivision);
+
+    // A screen records each ray's transmission: trace up to it first, then the whole way.
+    if (settings.screen && settings.screen->surface >= context.firstSurface &&
+        settings.screen->surface <= tracer.SurfaceCount()) {
+        StartPupilRays(tracer, trace->grid.coordinates);
+        const TraceOutcome toScreen =
+            tracer.TraceSurfaces(host, context.firstSurface, settings.screen->surface);
+        if (!toScreen.completed) {
+            result.status = toScreen.error.empty() ? kStoppedText : toScreen.error;
+            return result;
+        }
+        trace->amplitude = ScreenAmplitudes(tracer, trace->grid, *settings.screen);
+    }
+    StartPupilRays(tracer, trace->grid.coordinates);
+    const TraceOutcome outcome = tracer.TraceAll(host);
+    if (!outcome.completed) {
+        result.status = outcome.error.empty() ? kStoppedText : outcome.error;
+        return result;
+    }
+    auto rays = std::make_shared<TracedRays>(CaptureRays(tracer, lens));
+    rays->pupil.assign(1, {0, 0});
+    rays->pupil.insert(rays->pupil.end(), trace->grid.coordinates.begin(), trace->grid.coordinates.end());
+    rays->workingFNumber = *fNumber;
+    trace->rays = std::move(rays);
+    const WavelengthList& list = lens.Wavelengths();
+    trace->sizingNanometres = list.Count() > 0 ? list.At(list.Count() - 1).nanometres : 0;
+    trace->defaultWeights = DefaultSpectralWeights(list);
+    return EvaluatePsf(std::move(trace), settings, host);
+}
+
+PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& settings, Host& host) {
+    PsfResult result;
+    result.settings = settings;
+    result.trace = trace;
+    result.status = kNoPointText;
+    if (!trace || !trace->rays || trace->rays->wavelengths.empty()) return result;
+    const TracedRays& rays = *trace->rays;
+    const PsfGrid& grid = trace->grid;
+    const int m = settings.fftSize, n = grid.division;
+    if (!ValidFftSize(m) || n < 2 || n > m / 2 || n != settings.pupilDivision) {
+        result.status = "The FFT size and pupil division do not match the traced rays.";
+        return result;
+    }
+
+    // The pixel size of a wavelength, and the image side K from the list's last wavelength.
+    const double sampling = static_cast<double>(n) / m / 1.1 * rays.workingFNumber;
+    const auto pixelSize = [&](double nanometres) { return nanometres * 1e-6 * sampling; };
+    result.referencePixelSize = pixelSize(rays.wavelengths[rays.reference].nanometres);
+    int k = m;
+    if (m >= 512) {
+        const double smallest = pixelSize(trace->sizingNanometres);
+        const double wanted = smallest > 0 ? 2 * std::round(settings.halfWidth / smallest + 1) : m;
+        k = static_cast<int>(std::clamp(wanted, 2.0, static_cast<double>(m)));
+    }
+    result.imageSize = k;
+
+    // Every wavelength's OPD is measured against the reference wavelength's reference point.
+    const int ref = rays.reference;
+    const auto R = ReferencePoint(rays, ref, {settings.defocus, 0, 0});
+    if (!R) return result;
+    const double e0 = PathToPoint(rays, 0, ref, *R);
+
+    FftBuffer field;
+    try {
+        field = FftBuffer(static_cast<std::size_t>(m) * m);
+    } catch (const std::bad_alloc&) {
+        result.status =
+            "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
+        return result;
+    }
+    double* a = field.Data();
+    const Fft fft(settings.planning);
+    const std::vector<double>& weights = settings.weights.empty() ? trace->defaultWeights : settings.weights;
+    std::vector<std::optional<double>> opds; // per pupil cell, waves
+    long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
+    int lit = 0;
+
+    for (int w = 0; w < rays.WavelengthCount(); ++w) {
+        if (!rays.Shown(w)) continue;
+        if (!host.KeepGoing()) {
+            result.status = kStoppedText;
+            return result;
+        }
+        const TracedWavelength& traced = rays.wavelengths[w];
+        PsfWavelength psf;
+        psf.traced = w;
+        psf.name = traced.name;
+        psf.nanometres = traced.nanometres;
+        psf.colour = traced.colour;
+        psf.weight =
+            traced.listPosition < static_cast<int>(weights.size()) ? weights[traced.listPosition] : 1.0;
+        psf.pixelSize = pixelSize(traced.nanometres);
+
+        // The pupil function, the pupil centre on element (0, 0).
+        field.Clear();
+        const double lambda = traced.Millimetres();
+        opds.assign(static_cast<std::size_t>(n) * n, std::nullopt);
+        for (int row = 0; row < n; ++row) {
+            for (int column = 0; column < n; ++column) {
+                const int r = grid.RayAt(row, column);
+                if (r < 1 || r >= rays.RayCount() || !traced.Passes(r) || lambda <= 0) continue;
+                const double amplitude = trace->amplitude.empty() ? 1.0 : trace->amplitude[w][r];
+                const double opd = (PathToPoint(rays, r, w, *R) - e0) / lambda;
+                if (!std::isfinite(opd)) continue;
+                opds[static_cast<std::size_t>(row) * n + column] = opd;
+                ++psf.passing;
+                const double phase = kTwoPi * (opd - std::floor(opd));
+                const std::size_t element = Wrapped(grid.Offset(row), grid.Offset(column), m);
+                a[2 * element] = amplitude * std::cos(phase);
+                a[2 * element + 1] = amplitude * std::sin(phase);
+            }
+        }
+        psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
+        psf.energyReference = static_cast<double>(m) * m * psf.passing;
+        psf.largestOpdStep = LargestStep(opds, grid);
+        if (psf.largestOpdStep > kLargestSampledStep) result.undersampled = true;
+        if (!fft.Transform2D(a, m, m, -1, host)) {
+            result.status = kStoppedText;
+            return result;
+        }
+        if (psf.passing > 0) {
+            psf.strehl = Intensity(a, 0) / psf.peakReference;
+            weightedStrehl += psf.weight * psf.strehl;
+            weightSum += psf.weight;
+            litStrehl += psf.strehl;
+            ++lit;
+        }
+
+        if (settings.images) {
+            // Without light the reference is 0: the planes stay black, the profiles 0.
+            const double top = psf.passing > 0 ? Scaled(psf.peakReference, settings.brightness) : 0;
+            psf.image.assign(static_cast<std::size_t>(k) * k, 0);
+            psf.rowProfile.assign(k, 0.0);
+            psf.columnProfile.assign(k, 0.0);
+            if (psf.passing > 0) {
+                for (int i = 0; i < k; ++i) {
+                    for (int j = 0; j < k; ++j) {
+                        const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
+                        if (top > 0) {
+                            const double level = Scaled(intensity, settings.brightness) / top * 65535;
+                            psf.image[static_cast<std::size_t>(i) * k + j] =
+                                static_cast<std::uint16_t>(std::clamp(std::round(level), 0.0, 65535.0));
+                        }
+                    }
+                    psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
+                    psf.columnProfile[i] = Intensity(a, Wrapped(i - k / 2, 0, m)) / psf.peakReference;
+                }
+            }
+        }
+
+        if (settings.otf && psf.passing > 0) {
+            // Line spread functions along y (summed over z) and along z, transformed along their axis.
+            FftBuffer lines(2 * static_cast<std::size_t>(m));
+            double* ly = lines.Data();
+            double* lz = lines.Data() + 2 * static_cast<std::size_t>(m);
+            for (int i = 0; i < m; ++i) {
+                long double sum = 0;
+                for (int j = 0; j < m; ++j) {
+                    const double intensity = Intensity(a, static_cast<std::size_t>(i) * m + j);
+                    sum += intensity;
+                    lz[2 * j] += intensity;
+                }
+                ly[2 * i] = static_cast<double>(sum);
+            }
+            fft.Transform(ly, m, -1);
+            fft.Transform(lz, m, -1);
+            const double frequencyStep = 1 / (m * psf.pixelSize);
+            for (int f = 0; f < n; ++f) {
+                psf.otf.frequencies.push_back(f * frequencyStep);
+                psf.otf.meridional.emplace_back(ly[2 * f] / ly[0], ly[2 * f + 1] / ly[0]);
+                psf.otf.sagittal.emplace_back(lz[2 * f] / lz[0], lz[2 * f + 1] / lz[0]);
+            }
+        }
+        result.wavelengths.push_back(std::move(psf));
+    }
+
+    if (lit == 0) return result; // no light at any wavelength: nothing to show, no division by zero
+    result.strehl = weightSum > 0 ? static_cast<double>(weightedStrehl / weightSum)
+                                  : static_cast<double>(litStrehl / lit);
+    result.valid = true;
+    result.status.clear();
+    return result;
+}
+
+IntensityLine MakeIntensityLine(const PsfResult& psf, double halfWidth) {
+    IntensityLine line;
+    const int k = psf.imageSize;
+    if (!psf.valid || psf.wavelengths.empty() || k < 2 || psf.wavelengths.back().rowProfile.empty() ||
+        !(halfWidth > 0))
+        return line;
+    const double delta = psf.wavelengths.back().pixelSize;
+    int samples = std::min(k, 512), step = 1;
+    while (step * samples * delta / 2 < halfWidth && step < k) ++step;
+    samples = std::max(std::min(samples, k / step), 2);
+    double axis = delta;
+    if (step * samples * delta / 2 > halfWidth) axis = 2 * halfWidth / (samples * step);
+    for (int s = 0; s < samples; ++s) line.positions.push_back((s - samples / 2) * step * axis);
+    line.row.assign(samples, 0.0);
+    line.column.assign(samples, 0.0);
+
+    long double weightSum = 0;
+    int lit = 0;
+    for (const PsfWavelength& w : psf.wavelengths)
+        if (w.passing > 0) {
+            weightSum += w.weight;
+            ++lit;
+        }
+    if (lit == 0) return line;
+    for (const PsfWavelength& w : psf.wavelengths) {
+        if (w.passing == 0 || w.rowProfile.empty()) continue;
+        const double weight = weightSum > 0 ? w.weight / static_cast<double>(weightSum) : 1.0 / lit;
+        for (const bool along : {true, false}) {
+            const std::vector<double>& profile = along ? w.rowProfile : w.columnProfile;
+            std::vector<float> x, y;
+            for (int s = 0; s < samples; ++s) {
+                const int index = k / 2 + (s - samples / 2) * step;
+                if (index < 0 || index >= k) continue;
+                x.push_back(static_cast<float>((s - samples / 2) * step * w.pixelSize));
+                y.push_back(static_cast<float>(profile[index]));
+            }
+            TInterpolate spline(TInterpolate::Cubic);
+            if (x.size() < 2 || !spline.SetNodes(x, y)) continue;
+            std::vector<double>& target = along ? line.row : line.column;
+            for (int s = 0; s < samples; ++s) {
+                const double at = line.positions[s];
+                if (at < x.front() || at > x.back()) continue; // beyond the stored image: no light known
+                target[s] += weight * (s == samples / 2 ? profile[k / 2] : spline.Value(at));
+            }
+        }
+    }
+    line.peak = line.row[samples / 2];
+    return line;
+}
+
+std::vector<Colour> MixPsfColours(const PsfResult& psf, int pixels, double halfWidth, double brightness) {
+    std::vector<Colour> picture(static_cast<std::size_t>(std::max(pixels, 0)) * std::max(pixels, 0), 0);
+    if (!psf.valid || pixels <= 0 || !(halfWidth > 0) || !(brightness > 0)) return picture;
+    const int k = psf.imageSize;
+    const bool log = psf.settings.brightness == BrightnessScale::Log;
+    const double size = 2 * halfWidth / pixels;
+    std::vector<unsigned> red(picture.size(), 0), green(picture.size(), 0), blue(picture.size(), 0);
+    for (const PsfWavelength& w : psf.wavelengths) {
+        if (w.image.empty() || !(w.pixelSize > 0)) continue;
+        const double cr = RedOf(w.colour), cg = GreenOf(w.colour), cb = BlueOf(w.colour);
+        for (int row = 0; row < pixels; ++row) {
+            const double y = halfWidth - (row + 0.5) * size;
+            const long i = k / 2 + std::lround(y / w.pixelSize);
+            if (i < 0 || i >= k) continue;
+            for (int column = 0; column < pixels; ++column) {
+                const double z = -halfWidth + (column + 0.5) * size;
+                const long j = k / 2 + std::lround(z / w.pixelSize);
+                if (j < 0 || j >= k) continue;
+                const double u = w.image[static_cast<std::size_t>(i) * k + j];
+                const double v =
+                    std::clamp(log ? 1.5 * u / brightness - 32767.5 : u / brightness, 0.0, 65535.0);
+                const std::size_t p = static_cast<std::size_t>(row) * pixels + column;
+                red[p] += static_cast<unsigned>(std::lround(cr * v / 65535));
+                green[p] += static_cast<unsigned>(std::lround(cg * v / 65535));
+                blue[p] += static_cast<unsigned>(std::lround(cb * v / 65535));
+            }
+        }
+    }
+    for (std::size_t p = 0; p < picture.size(); ++p)
+        picture[p] = RgbColour(std::min(red[p], 255u), std::min(green[p], 255u), std::min(blue[p], 255u));
+    return picture;
+}
+
+} // namespace vitrimo
