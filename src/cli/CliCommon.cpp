@@ -62,6 +62,7 @@ std::string ProgramDataDir() {
 void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err) {
     const LensFileResult read = ReadLensFile(loaded.lens, path);
     if (!read.Ok()) throw CommandError{read.error};
+    loaded.lens.SetFileName(path);
     for (const auto& title : read.unknownColumns)
         err << kProgram << ": warning: " << path << ": unknown column \"" << title << "\" ignored\n";
     CliHost host;

@@ -1,6 +1,7 @@
 #include "figures/AberrationFigure.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace vitrimo {
 
@@ -13,11 +14,13 @@ AberrationPlot MakeAberrationPlot(const RayTracer& tracer, const Lens& lens, con
     for (int w = 0; w < tracer.TracedWavelengthCount(); ++w) {
         const Wavelength& wavelength = list.At(tracer.ListWavelength(w));
         plot.names.push_back(wavelength.name);
+        plot.nanometres.push_back(wavelength.nanometres);
         plot.colours.push_back(wavelength.colour);
         // The reference wavelength is traced even when it is not marked; it is drawn only when marked.
         plot.visible.push_back(wavelength.calculate);
     }
     plot.reference = tracer.ReferenceTraced();
+    plot.lensName = std::filesystem::path(lens.FileName()).filename().string();
     plot.scale = curve.kind == CurveKind::Distortion ? look.distortionScale : look.curveScale;
     const TraceContext& context = tracer.Context();
     const double diameter = context.entrancePupilDiameter;

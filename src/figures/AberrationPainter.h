@@ -18,7 +18,9 @@ namespace vitrimo {
 struct AberrationPlot {
     CurveKind kind = CurveKind::Longitudinal;
     CurveResult curve;
+    std::string lensName;           // shown in the title line
     std::vector<std::string> names; // per traced wavelength: "d", "532nm"
+    std::vector<double> nanometres; // per traced wavelength
     std::vector<Colour> colours;    // per traced wavelength
     std::vector<bool> visible;      // per traced wavelength: drawn or not
     int reference = 0;              // traced number of the reference wavelength (the sine condition)
@@ -36,8 +38,11 @@ struct AberrationPlot {
 // The tab caption of a curve kind, without the '&' of its shortcut.
 std::string CurveTitle(CurveKind kind, bool japanese);
 
-// Draws the plot into `area` of the painter's device. Font sizes are in pixels of the device, so the
-// figure looks the same on screen, in a PNG, an SVG or a PDF.
+// Draws the plot into `area` of the painter's device: a title line (caption, lens, field, defocus), the
+// plot with ticks, values, a light grid and axis titles with units, and a side panel with the legend
+// (line letter and nm) and notes. Curves are clipped to the plot and interrupted where a ray was
+// vignetted. Font sizes are in pixels of the device, so the figure looks the same on screen, in a PNG, an
+// SVG or a PDF.
 void PaintAberrationPlot(QPainter& painter, const QRectF& area, const AberrationPlot& plot);
 
 // A number rounded to 4 significant digits, as the axis labels show it.

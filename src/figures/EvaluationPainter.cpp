@@ -14,85 +14,15 @@
 namespace vitrimo {
 namespace {
 
-// Where the parts of a figure go: the title line, the plot (with room for its ticks and axis titles)
-// and the side panel with the legend and read-outs.
-struct Layout {
-    QRectF title;
-    QRectF plot;
-    QRectF side;
-    double line = 0; // the height of a text line
-};
+using Layout = FigureLayout;
 
-Layout LayOut(const QRectF& area, double line, bool square) {
-    Layout layout;
-    layout.line = line;
-    layout.title = QRectF(area.left() + line, area.top() + 0.4 * line, area.width() - 2 * line, 1.2 * line);
-    // A square plot leaves the side room to spare; curves take the width they can get.
-    const double sideWidth =
-        square ? std::min(15 * line, 0.36 * area.width()) : std::min(11 * line, 0.3 * area.width());
-    layout.side = QRectF(area.right() - sideWidth, layout.title.bottom() + line, sideWidth - 0.5 * line,
-                         area.bottom() - layout.title.bottom() - 2 * line);
-    QRectF plot(area.left() + 5.2 * line, layout.title.bottom() + line, 0, 0);
-    plot.setRight(layout.side.left() - 1.2 * line);
-    plot.setBottom(area.bottom() - 3.2 * line);
-    if (square) {
-        const double side = std::max(std::min(plot.width(), plot.height()), 10.0);
-        plot = QRectF(plot.left() + (plot.width() - side) / 2, plot.top() + (plot.height() - side) / 3, side,
-                      side);
-    }
-    layout.plot = plot;
-    return layout;
-}
-
-// Starts a figure: background, font, title line. Returns the layout.
 Layout Begin(QPainter& p, const QRectF& area, const std::string& caption, double fieldAngle,
              const EvaluationLook& look, bool square) {
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(area, Qt::white);
-    p.setFont(FigureFont(area));
-    const double line = QFontMetricsF(p.font()).height();
-    const Layout layout = LayOut(area, line, square);
-    p.setPen(Qt::black);
-    QFont bold = p.font();
-    bold.setBold(true);
-    p.save();
-    p.setFont(bold);
-    DrawAnchoredText(p, layout.title.topLeft(),
-                     TitleLine(caption, look.lensName, fieldAngle, look.defocus, look.japanese),
-                     Qt::AlignLeft);
-    p.restore();
-    return layout;
-}
-
-// Read-out lines in the side panel, from `y` downwards; returns the y below them.
-double DrawLines(QPainter& p, double x, double y, const std::vector<QString>& lines) {
-    const double line = QFontMetricsF(p.font()).height() * 1.15;
-    p.setPen(Qt::black);
-    for (const QString& text : lines) {
-        DrawAnchoredText(p, QPointF(x, y), text, Qt::AlignLeft | Qt::AlignTop);
-        y += line;
-    }
-    return y;
-}
-
-QString Number(double value, int significant = 4) {
-    return QString::fromStdString(FormatGeneral(value, significant));
+    return BeginFigure(p, area, caption, look.lensName, fieldAngle, look.defocus, look.japanese, square);
 }
 
 QString Millimetres(double value, int decimals = 4) {
     return QString::fromStdString(FormatFixed(value, decimals)) + " mm";
-}
-
-// "Angle   = 5 o 30.0 '" as the window writes the field angle.
-QString AngleText(double angle) {
-    const int degrees = static_cast<int>(std::trunc(angle));
-    return QStringLiteral("Angle   = %1 o %2 '")
-        .arg(degrees)
-        .arg(QString::fromStdString(FormatFixed(std::fabs(angle - degrees) * 60, 1)));
-}
-
-QString DefocusText(double defocus) {
-    return QStringLiteral("defocus = ") + QString::fromStdString(FormatFixed(defocus, 3)) + " mm";
 }
 
 std::vector<LegendEntry> LegendOf(const TracedRays& rays, bool shownOnly = true) {
@@ -102,13 +32,6 @@ std::vector<LegendEntry> LegendOf(const TracedRays& rays, bool shownOnly = true)
             entries.push_back(
                 {rays.wavelengths[w].name, rays.wavelengths[w].nanometres, rays.wavelengths[w].colour});
     return entries;
-}
-
-void Message(QPainter& p, const QRectF& plot, const QString& text, QColor colour = Qt::black) {
-    p.save();
-    p.setPen(colour);
-    p.drawText(plot.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, text);
-    p.restore();
 }
 
 } // namespace
@@ -129,7 +52,8 @@ void PaintSpotPlot(QPainter& p, const QRectF& area, const SpotPlot& plot) {
 
     std::vector<QString> readOuts;
     if (!spot.valid) {
-        Message(p, layout.plot, QString::fromStdString(spot.status.empty() ? kNoPointText : spot.status));
+        DrawPlotMessage(p, layout.plot,
+                        QString::fromStdString(spot.status.empty() ? kNoPointText : spot.status));
     } else {
         p.save();
         p.setClipRect(layout.plot);
@@ -181,7 +105,7 @@ void PaintSpotPlot(QPainter& p, const QRectF& area, const SpotPlot& plot) {
     double y = layout.side.top();
     if (spot.rays)
         y = DrawLegend(p, QPointF(layout.side.left(), y), LegendOf(*spot.rays)) + 0.6 * layout.line;
-    DrawLines(p, layout.side.left(), y, readOuts);
+    DrawTextLines(p, layout.side.left(), y, readOuts);
     p.restore();
 }
 
@@ -240,10 +164,12 @@ void PaintWavefrontLinePlot(QPainter& p, const QRectF& area, const WavefrontLine
     }
     std::vector<QString> readOuts;
     if (line.valid) {
-        readOuts.push_back(QStringLiteral("L-V: ") + Number(line.peakToValley) + QString::fromUtf8(" λ"));
-        readOuts.push_back(QStringLiteral("RMS: ") + Number(line.rms) + QString::fromUtf8(" λ"));
+        readOuts.push_back(QStringLiteral("L-V: ") + FigureNumber(line.peakToValley) +
+                           QString::fromUtf8(" λ"));
+        readOuts.push_back(QStringLiteral("RMS: ") + FigureNumber(line.rms) + QString::fromUtf8(" λ"));
     } else {
-        Message(p, layout.plot, QString::fromStdString(line.status.empty() ? kNoPointText : line.status));
+        DrawPlotMessage(p, layout.plot,
+                        QString::fromStdString(line.status.empty() ? kNoPointText : line.status));
     }
     readOuts.push_back(DefocusText(plot.look.defocus));
     readOuts.push_back(AngleText(angle));
@@ -254,7 +180,7 @@ void PaintWavefrontLinePlot(QPainter& p, const QRectF& area, const WavefrontLine
                        {{reference.name, reference.nanometres, reference.colour}}) +
             0.6 * layout.line;
     }
-    DrawLines(p, layout.side.left(), y, readOuts);
+    DrawTextLines(p, layout.side.left(), y, readOuts);
     p.restore();
 }
 
@@ -282,7 +208,8 @@ void PaintWavefrontMapPlot(QPainter& p, const QRectF& area, const WavefrontMapPl
         }
         p.setBrush(Qt::NoBrush);
     } else {
-        Message(p, layout.plot, QString::fromStdString(map.status.empty() ? kNoPointText : map.status));
+        DrawPlotMessage(p, layout.plot,
+                        QString::fromStdString(map.status.empty() ? kNoPointText : map.status));
     }
     DrawAxes(p, m, QStringLiteral("pupil z (mm)"), QStringLiteral("pupil y (mm)"), false);
 
@@ -296,14 +223,15 @@ void PaintWavefrontMapPlot(QPainter& p, const QRectF& area, const WavefrontMapPl
     }
     std::vector<QString> readOuts;
     if (map.valid) {
-        readOuts.push_back(QStringLiteral("RMS: ") + Number(map.rms) + QString::fromUtf8(" λ"));
+        readOuts.push_back(QStringLiteral("RMS: ") + FigureNumber(map.rms) + QString::fromUtf8(" λ"));
         readOuts.push_back(QStringLiteral("StRatio: ") + QString::fromStdString(FormatFixed(map.strehl, 3)));
-        readOuts.push_back(QStringLiteral("L-V: ") + Number(map.peakToValley) + QString::fromUtf8(" λ"));
+        readOuts.push_back(QStringLiteral("L-V: ") + FigureNumber(map.peakToValley) +
+                           QString::fromUtf8(" λ"));
         readOuts.push_back(QStringLiteral("rays: %1").arg(map.samples));
     }
     readOuts.push_back(DefocusText(plot.look.defocus));
     readOuts.push_back(AngleText(angle));
-    y = DrawLines(p, layout.side.left(), y, readOuts) + 2 * layout.line;
+    y = DrawTextLines(p, layout.side.left(), y, readOuts) + 2 * layout.line;
     const double barHeight = std::max(layout.side.bottom() - y - 0.5 * layout.line, 3 * layout.line);
     const QRectF bar(layout.side.left() + 0.3 * layout.line, y, 1.2 * layout.line, barHeight);
     const PlotMapping barMapping{bar, {0, 1}, {-scale, scale}};
@@ -361,8 +289,8 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
         const int pixels = std::clamp(static_cast<int>(std::lround(layout.plot.width())), 16, 1024);
         p.drawImage(layout.plot, PsfPicture(psf, pixels, h, plot.brightness));
     } else {
-        Message(p, layout.plot, QString::fromStdString(psf.status.empty() ? kNoPointText : psf.status),
-                Qt::white);
+        DrawPlotMessage(p, layout.plot,
+                        QString::fromStdString(psf.status.empty() ? kNoPointText : psf.status), Qt::white);
     }
     // The grid over a dark picture: faint white lines.
     double step = 1;
@@ -449,7 +377,7 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
     }
     readOuts.push_back(DefocusText(plot.look.defocus));
     readOuts.push_back(AngleText(angle));
-    y = DrawLines(p, layout.side.left(), y, readOuts);
+    y = DrawTextLines(p, layout.side.left(), y, readOuts);
     if (psf.valid && psf.undersampled) {
         // An aliased image must not pass for a real one.
         p.setPen(QColor(200, 0, 0));

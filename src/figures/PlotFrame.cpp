@@ -137,4 +137,76 @@ double DrawLegend(QPainter& p, const QPointF& topLeft, const std::vector<LegendE
     return y;
 }
 
+FigureLayout LayOutFigure(const QRectF& area, double line, bool square) {
+    FigureLayout layout;
+    layout.line = line;
+    layout.title = QRectF(area.left() + line, area.top() + 0.4 * line, area.width() - 2 * line, 1.2 * line);
+    // A square plot leaves the side room to spare; curves take the width they can get.
+    const double sideWidth =
+        square ? std::min(15 * line, 0.36 * area.width()) : std::min(11 * line, 0.3 * area.width());
+    layout.side = QRectF(area.right() - sideWidth, layout.title.bottom() + line, sideWidth - 0.5 * line,
+                         area.bottom() - layout.title.bottom() - 2 * line);
+    QRectF plot(area.left() + 5.2 * line, layout.title.bottom() + line, 0, 0);
+    plot.setRight(layout.side.left() - 1.2 * line);
+    plot.setBottom(area.bottom() - 3.2 * line);
+    if (square) {
+        const double side = std::max(std::min(plot.width(), plot.height()), 10.0);
+        plot = QRectF(plot.left() + (plot.width() - side) / 2, plot.top() + (plot.height() - side) / 3, side,
+                      side);
+    }
+    layout.plot = plot;
+    return layout;
+}
+
+FigureLayout BeginFigure(QPainter& p, const QRectF& area, const std::string& caption,
+                         const std::string& lensName, double fieldAngle, double defocus, bool japanese,
+                         bool square) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(area, Qt::white);
+    p.setFont(FigureFont(area));
+    const double line = QFontMetricsF(p.font()).height();
+    const FigureLayout layout = LayOutFigure(area, line, square);
+    p.setPen(Qt::black);
+    QFont bold = p.font();
+    bold.setBold(true);
+    p.save();
+    p.setFont(bold);
+    DrawAnchoredText(p, layout.title.topLeft(), TitleLine(caption, lensName, fieldAngle, defocus, japanese),
+                     Qt::AlignLeft);
+    p.restore();
+    return layout;
+}
+
+double DrawTextLines(QPainter& p, double x, double y, const std::vector<QString>& lines) {
+    const double line = QFontMetricsF(p.font()).height() * 1.15;
+    p.setPen(Qt::black);
+    for (const QString& text : lines) {
+        DrawAnchoredText(p, QPointF(x, y), text, Qt::AlignLeft | Qt::AlignTop);
+        y += line;
+    }
+    return y;
+}
+
+void DrawPlotMessage(QPainter& p, const QRectF& plot, const QString& text, QColor colour) {
+    p.save();
+    p.setPen(colour);
+    p.drawText(plot.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, text);
+    p.restore();
+}
+
+QString FigureNumber(double value, int significant) {
+    return QString::fromStdString(FormatGeneral(value, significant));
+}
+
+QString AngleText(double angle) {
+    const int degrees = static_cast<int>(std::trunc(angle));
+    return QStringLiteral("Angle   = %1 o %2 '")
+        .arg(degrees)
+        .arg(QString::fromStdString(FormatFixed(std::fabs(angle - degrees) * 60, 1)));
+}
+
+QString DefocusText(double defocus) {
+    return QStringLiteral("defocus = ") + QString::fromStdString(FormatFixed(defocus, 3)) + " mm";
+}
+
 } // namespace vitrimo

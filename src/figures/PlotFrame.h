@@ -65,6 +65,37 @@ struct LegendEntry {
 // The legend as lines of colour marks and "d  587.6 nm", from `topLeft` downwards; returns the y below it.
 double DrawLegend(QPainter& painter, const QPointF& topLeft, const std::vector<LegendEntry>& entries);
 
+// Where the parts of a figure go: the title line, the plot (with room for its ticks and axis titles)
+// and the side panel with the legend and read-outs.
+struct FigureLayout {
+    QRectF title;
+    QRectF plot;
+    QRectF side;
+    double line = 0; // the height of a text line
+};
+
+// The layout of a figure in `area` for text lines of height `line`; a square plot, or one as wide as the
+// side panel leaves.
+FigureLayout LayOutFigure(const QRectF& area, double line, bool square);
+
+// Starts a figure: white background, the figure font, the title line in bold. Returns the layout.
+FigureLayout BeginFigure(QPainter& painter, const QRectF& area, const std::string& caption,
+                         const std::string& lensName, double fieldAngle, double defocus, bool japanese,
+                         bool square);
+
+// Read-out lines from (x, y) downwards; returns the y below them.
+double DrawTextLines(QPainter& painter, double x, double y, const std::vector<QString>& lines);
+
+// A message across the middle of a plot (a calculation without result, a warning).
+void DrawPlotMessage(QPainter& painter, const QRectF& plot, const QString& text, QColor colour = Qt::black);
+
+// A number with at most `significant` significant digits.
+QString FigureNumber(double value, int significant = 4);
+// "Angle   = 5 o 30.0 '", the field angle as the windows write it.
+QString AngleText(double angle);
+// "defocus = 0.020 mm".
+QString DefocusText(double defocus);
+
 // A light grey for grids and a darker one for ticks and frames.
 inline QColor GridColour() {
     return QColor(215, 215, 215);
