@@ -4,6 +4,7 @@
 #include "ui/SmallDialogs.h"
 #include "ui/TAboutBox.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -36,17 +37,24 @@ QString ScreenText(const Wording& wording) {
 
 QtHost::QtHost(QString helpDirectory) : helpDirectory_(std::move(helpDirectory)) {}
 
+QWidget* QtHost::DialogParent() const {
+    // A dialog belongs to the window the user is working in: the active window of the program when
+    // there is one (the aberration figure, the wavelength window, ...), else the main window.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    return parent_;
+}
+
 std::optional<std::string> QtHost::AskText(const Wording& caption, const Wording& prompt,
                                            const std::string& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent_, ScreenText(caption), ScreenText(prompt),
+    const QString text = QInputDialog::getText(DialogParent(), ScreenText(caption), ScreenText(prompt),
                                                QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     if (!ok) return std::nullopt;
     return text.toStdString();
 }
 
 Button QtHost::Ask(MessageKind kind, const Wording& text, Buttons buttons, int helpTopic) {
-    QMessageBox box(parent_);
+    QMessageBox box(DialogParent());
     box.setWindowTitle(QCoreApplication::applicationName());
     box.setText(ScreenText(text));
     switch (kind) {
@@ -95,32 +103,32 @@ void QtHost::FocusCell(int column, int row) {
 }
 
 QString QtHost::OpenFileName(const Wording& title, const QString& directory, const FileFilter& filter) {
-    return QFileDialog::getOpenFileName(parent_, Tr(title), directory, QtFilter(filter));
+    return QFileDialog::getOpenFileName(DialogParent(), Tr(title), directory, QtFilter(filter));
 }
 
 QString QtHost::SaveFileName(const Wording& title, const QString& directory, const FileFilter& filter,
                              const QString& fileName) {
     const QString start = fileName.isEmpty() ? directory : QFileInfo(QDir(directory), fileName).filePath();
-    return QFileDialog::getSaveFileName(parent_, Tr(title), start, QtFilter(filter));
+    return QFileDialog::getSaveFileName(DialogParent(), Tr(title), start, QtFilter(filter));
 }
 
 std::optional<QFont> QtHost::ChooseFont(const QFont& current) {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, current, parent_);
+    const QFont font = QFontDialog::getFont(&ok, current, DialogParent());
     if (!ok) return std::nullopt;
     return font;
 }
 
 int QtHost::AskChoice(const Wording& caption, const Wording& prompt, const Wording& first,
                       const Wording& second, int current) {
-    TOKRightDlg dialog(parent_);
+    TOKRightDlg dialog(DialogParent());
     return dialog.Choose(Tr(caption), Tr(prompt), Tr(first), Tr(second), current);
 }
 
 std::optional<UiHost::NumberAnswer> QtHost::AskNumber(const Wording& caption, const Wording& prompt,
                                                       const std::string& value, const std::string& unit,
                                                       bool withMinutes, const std::string& minutes) {
-    TFNumInput dialog(parent_);
+    TFNumInput dialog(DialogParent());
     const auto answer =
         dialog.Ask(Tr(caption), Tr(prompt), QString::fromStdString(value), QString::fromStdString(unit),
                    withMinutes, QString::fromStdString(minutes));
@@ -130,13 +138,13 @@ std::optional<UiHost::NumberAnswer> QtHost::AskNumber(const Wording& caption, co
 
 std::optional<int> QtHost::AskInteger(const Wording& caption, const Wording& prompt, int value, int minimum,
                                       int maximum) {
-    TFSpinEdit dialog(parent_);
+    TFSpinEdit dialog(DialogParent());
     return dialog.Ask(Tr(caption), Tr(prompt), value, minimum, maximum);
 }
 
 std::optional<unsigned> QtHost::ChooseColour(unsigned current) {
     const QColor start(current & 0xFF, (current >> 8) & 0xFF, (current >> 16) & 0xFF);
-    const QColor chosen = QColorDialog::getColor(start, parent_);
+    const QColor chosen = QColorDialog::getColor(start, DialogParent());
     if (!chosen.isValid()) return std::nullopt;
     return static_cast<unsigned>(chosen.red()) | static_cast<unsigned>(chosen.green()) << 8 |
            static_cast<unsigned>(chosen.blue()) << 16;
@@ -149,7 +157,7 @@ void QtHost::ShowHelp(int topic) {
 }
 
 void QtHost::ShowAbout() {
-    TAboutBox about(parent_);
+    TAboutBox about(DialogParent());
     about.exec();
 }
 

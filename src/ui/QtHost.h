@@ -15,6 +15,8 @@ public:
 
     // The window that dialogs belong to.
     void SetParent(QWidget* parent) { parent_ = parent; }
+    // The window a dialog is shown over: the program's active window, else the one given to SetParent.
+    QWidget* DialogParent() const;
 
     std::optional<std::string> AskText(const Wording& caption, const Wording& prompt,
                                        const std::string& defaultText) override;

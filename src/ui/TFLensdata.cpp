@@ -252,7 +252,25 @@ void TFLensdata::BuildMenusAndToolbar() {
     file->addSeparator();
     file->addAction(MakeAction("actSaveIni", MenuSaveIni));
     file->addSeparator();
+    // The files opened or saved last, newest first; shown when there are any.
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("actRecent%1").arg(k));
+        action->setVisible(false);
+        actions_[action->objectName()] = action;
+        file->addAction(action);
+        connect(action, &QAction::triggered, this, [this, k] {
+            if (k <= static_cast<int>(recentFiles_.size())) OpenRecentFile(recentFiles_[k - 1]);
+        });
+    }
+    recentSeparator_ = file->addSeparator();
     file->addAction(MakeAction("actExit", MenuExit));
+    // Standard shortcuts of a desktop program.
+    Action("actNew")->setShortcut(QKeySequence::New);
+    Action("actOpen")->setShortcut(QKeySequence::Open);
+    Action("actSave")->setShortcut(QKeySequence::Save);
+    Action("actSaveAs")->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    Action("actExit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* edit = menu(nullptr, MenuEdit);
     edit->addAction(MakeAction("actUndo", MenuUndo, &HintUndo));
@@ -335,6 +353,7 @@ void TFLensdata::BuildMenusAndToolbar() {
 
     QMenu* help = menu(nullptr, MenuHelp);
     help->addAction(MakeAction("actContents", MenuContents));
+    Action("actContents")->setShortcut(QKeySequence(Qt::Key_F1));
     help->addAction(MakeAction("actShowHint", MenuShowHint));
     help->addSeparator();
     help->addAction(MakeAction("actAbout", MenuAbout));
@@ -480,6 +499,12 @@ void TFLensdata::ReadSettings() {
     workspace_.schottFile = ini.ReadString(kMain, "SchottFileName", "Schott.txt");
     Action("actRadius")->setChecked(ini.ReadBool(kMain, "Radius", false));
     newDataAtShow_ = ini.ReadBool(kMain, "NewData", false);
+    recentFiles_.clear();
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        const std::string path = ini.ReadString(kMain, "Recent" + std::to_string(k), "");
+        if (!path.empty()) recentFiles_.push_back(QString::fromStdString(path));
+    }
+    UpdateRecentFiles(false);
     setGeometry(left, top, std::max(width, 100), std::max(height, 100));
     ApplyLayoutMetrics();
 }
@@ -794,6 +819,7 @@ bool TFLensdata::FileSaveAs() {
     if (!WriteUserFile(path)) return false;
     lens_.SetFileName(path.toStdString());
     saveDialogFileName_ = path;
+    RememberFile(path);
     UpdateCaption();
     ShowSaved(true);
     return true;
@@ -815,12 +841,58 @@ void TFLensdata::FileOpen() {
         host_.OpenFileName(mainTexts::OpenDialogTitle, QString::fromStdString(workspace_.dataDir),
                            {QString::fromUtf8(mainTexts::OpenFilter.data())});
     if (path.isEmpty()) return;
+    ReadUserFile(path);
+}
+
+void TFLensdata::OpenRecentFile(QString path) { // a copy: reading the file reorders the list
+    if (AskSaveChanges() == SaveAnswer::Cancel) return;
+    if (!ReadUserFile(path)) {
+        // A file that cannot be read any more leaves the list.
+        recentFiles_.erase(std::remove(recentFiles_.begin(), recentFiles_.end(), path), recentFiles_.end());
+        UpdateRecentFiles(true);
+    }
+}
+
+void TFLensdata::RememberFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recentFiles_.erase(std::remove(recentFiles_.begin(), recentFiles_.end(), absolute), recentFiles_.end());
+    recentFiles_.insert(recentFiles_.begin(), absolute);
+    if (static_cast<int>(recentFiles_.size()) > kRecentFiles) recentFiles_.resize(kRecentFiles);
+    UpdateRecentFiles(true);
+}
+
+void TFLensdata::UpdateRecentFiles(bool save) {
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        QAction* action = Action(QStringLiteral("actRecent%1").arg(k));
+        const bool present = k <= static_cast<int>(recentFiles_.size());
+        action->setVisible(present);
+        if (!present) continue;
+        action->setText(QStringLiteral("&%1 %2").arg(k).arg(QFileInfo(recentFiles_[k - 1]).fileName()));
+        action->setToolTip(recentFiles_[k - 1]);
+        action->setStatusTip(recentFiles_[k - 1]);
+    }
+    recentSeparator_->setVisible(!recentFiles_.empty());
+    if (!save) return;
+    // The list is kept in section "Main" as soon as it changes, keys "Recent1" ... "Recent8".
+    IniFile ini = settings_.Load(host_);
+    for (int k = 1; k <= kRecentFiles; ++k) {
+        const std::string key = "Recent" + std::to_string(k);
+        if (k <= static_cast<int>(recentFiles_.size()))
+            ini.WriteString(kMain, key, recentFiles_[k - 1].toStdString());
+        else
+            ini.DeleteKey(kMain, key);
+    }
+    settings_.Save(ini, host_);
+}
+
+bool TFLensdata::ReadUserFile(const QString& path) { // never an element of recentFiles_
     // The file is read into a fresh table; only a complete read replaces the one on screen.
     const LensFileResult result = ReadLensFile(lens_, path.toStdString());
     if (!result.Ok()) {
         host_.Tell(MessageKind::Error, mainTexts::CannotRead(result.error));
-        return;
+        return false;
     }
+    RememberFile(path);
     lens_.SetFileName(path.toStdString());
     lens_.SetDataModified(false);
     lens_.SetArraysCurrent(false);
@@ -834,6 +906,7 @@ void TFLensdata::FileOpen() {
         for (const auto& title : result.unknownColumns) titles += (titles.empty() ? "" : ", ") + title;
         host_.Tell(MessageKind::Information, mainTexts::UnknownColumns(titles));
     }
+    return true;
 }
 
 void TFLensdata::FileNew() {

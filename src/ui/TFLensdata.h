@@ -54,6 +54,10 @@ public:
     // ---- File commands ----
     void FileNew();
     void FileOpen();
+    // Opens one of the files of the File menu's list of recent files.
+    void OpenRecentFile(QString path);
+    const std::vector<QString>& RecentFiles() const { return recentFiles_; }
+    static constexpr int kRecentFiles = 8;
     void FileSave();
     bool FileSaveAs(); // false when cancelled or not written
     SaveAnswer AskSaveChanges();
@@ -190,6 +194,9 @@ private:
 
     bool DecenterResetQuestion(); // false when cancelled
     bool WriteUserFile(const QString& path);
+    bool ReadUserFile(const QString& path); // false when the file could not be read
+    void RememberFile(const QString& path);
+    void UpdateRecentFiles(bool save);
     void WriteStartFile(const std::string& path);
     void LoadLastData();
     void ShowFocalLengthQuietly();
@@ -215,6 +222,8 @@ private:
     std::vector<std::pair<QMenu*, const Wording*>> menuTexts_;
 
     QString saveDialogFileName_;
+    std::vector<QString> recentFiles_; // absolute paths, newest first
+    QAction* recentSeparator_ = nullptr;
 
     // Undo: the texts a Cut or Paste overwrote (as a clipboard block anchored at a cell), the text a cell had
     // before it was edited, and the snapshot file after a rescaling.

@@ -22,6 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -56,6 +58,28 @@ private:
 };
 
 namespace {
+
+// A box as wide as the longest text it is meant to hold, in whatever font the window has, so that values
+// such as "-12.345" are never cut off.
+class FittedLineEdit : public QLineEdit {
+public:
+    FittedLineEdit(const QString& text, QString longest, QWidget* parent)
+        : QLineEdit(text, parent), longest_(std::move(longest)) {
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QFontMetrics metrics = fontMetrics();
+        const QSize content(metrics.horizontalAdvance(longest_) + 2 * metrics.averageCharWidth(),
+                            metrics.height());
+        return style()->sizeFromContents(QStyle::CT_LineEdit, &option, content, this);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    QString longest_;
+};
 
 constexpr double kDefaultCurveScale = 0.5, kDefaultDistortionScale = 1.0;
 constexpr double kDefaultCircleSize = 0.01, kDefaultDefocusInterval = 0.02, kDefaultAngleInterval = 1.0;
@@ -254,25 +278,24 @@ void TFSphAber::BuildControls() {
             controls->addWidget(button);
         }
     };
-    const auto box = [this, controls](const QString& name, const QString& text, int width) {
-        auto* edit = new QLineEdit(text, this);
+    const auto box = [this, controls](const QString& name, const QString& text, const QString& longest) {
+        auto* edit = new FittedLineEdit(text, longest, this);
         edit->setObjectName(name);
-        edit->setMaximumWidth(width);
         controls->addWidget(edit);
         return edit;
     };
     controls->addWidget(new QLabel(this));
     static_cast<QLabel*>(controls->itemAt(0)->widget())->setObjectName("defocusLabel");
-    defocusBox_ = box("defocusBox", "0", 80);
+    defocusBox_ = box("defocusBox", "0", QStringLiteral("-0000.000"));
     controls->addWidget(new QLabel(QStringLiteral("mm"), this));
     upDown("defocus", [this](int d) { StepDefocus(d); });
     controls->addSpacing(12);
     auto* angleLabel = new QLabel(this);
     angleLabel->setObjectName("angleLabel");
     controls->addWidget(angleLabel);
-    degreeBox_ = box("degreeBox", "0", 50);
+    degreeBox_ = box("degreeBox", "0", QStringLiteral("-000"));
     controls->addWidget(new QLabel(QStringLiteral("o"), this));
-    minuteBox_ = box("minuteBox", "00", 50);
+    minuteBox_ = box("minuteBox", "00", QStringLiteral("00.0"));
     controls->addWidget(new QLabel(QStringLiteral("'"), this));
     upDown("angle", [this](int d) { StepAngle(d); });
     nextButton_ = new QPushButton(this);
@@ -283,7 +306,7 @@ void TFSphAber::BuildControls() {
     auto* scaleLabel = new QLabel(this);
     scaleLabel->setObjectName("scaleLabel");
     controls->addWidget(scaleLabel);
-    scaleBox_ = box("scaleBox", "0", 80);
+    scaleBox_ = box("scaleBox", "0", QStringLiteral("0.00000000"));
     upDown("scale", [this](int d) { StepScale(d); });
     controls->addStretch(1);
     waitLabel_ = new QLabel(this);

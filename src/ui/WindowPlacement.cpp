@@ -32,7 +32,21 @@ QRect FitOnScreen(QRect g, const QRect& screen) {
     return g;
 }
 
+QPoint CascadePosition(const QWidget& window) {
+    // The n-th window placed this way opens n steps of two text lines below and to the right of the main
+    // window's corner, so that windows opened one after another do not hide each other; after eight
+    // steps the cascade starts again.
+    static int placed = 0;
+    const int step = 2 * window.fontMetrics().height();
+    const QWidget* main = window.parentWidget() ? window.parentWidget()->window() : nullptr;
+    const QPoint origin = main ? main->geometry().topLeft() : QPoint(0, 0);
+    const int n = placed++ % 8 + 1;
+    return origin + QPoint(n * step, n * step);
+}
+
 void ReadWindowGeometry(QWidget& window, const IniFile& ini, std::string_view section) {
+    // A window the settings do not place opens cascaded.
+    if (!ini.HasKey(section, "Left") && !ini.HasKey(section, "Top")) window.move(CascadePosition(window));
     const QRect now = window.geometry();
     const auto read = [&](const char* key, int current) {
         const long long value = ini.ReadInteger(section, key, current);

@@ -7,6 +7,7 @@
 
 #include "model/IniFile.h"
 
+#include <QPoint>
 #include <QRect>
 #include <cmath>
 #include <string_view>
@@ -24,7 +25,12 @@ inline int RoundDiv(int numerator, int denominator) {
 // up, one taller than the screen gets the screen's height at its top; the same across.
 QRect FitOnScreen(QRect frame, const QRect& screen);
 
-// Reads the four keys of `section` and places the window there, on the screen.
+// Where a window opens that the settings do not place: cascaded from the main window's corner, each one
+// a step further than the one before.
+QPoint CascadePosition(const QWidget& window);
+
+// Reads the four keys of `section` and places the window there, on the screen; without "Left" and "Top"
+// the window opens cascaded.
 void ReadWindowGeometry(QWidget& window, const IniFile& ini, std::string_view section);
 
 // Writes the four keys; with `writtenDefaults`, a value equal to its default deletes its key instead.

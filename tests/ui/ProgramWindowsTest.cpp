@@ -2,15 +2,19 @@
 
 #include "model/IniFile.h"
 #include "ui/MainWindowSupport.h"
+#include "ui/QtHost.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFSGList.h"
+#include "ui/TFSphAber.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -43,6 +47,56 @@ private slots:
     void cleanup() {
         windows_.reset();
         main_.reset();
+    }
+
+    // Windows that the settings do not place open cascaded from the main window, not on top of each
+    // other; each lies on the screen.
+    void windowsOpenCascaded() {
+        main_->Action("actThirdOrder")->trigger();
+        main_->Action("tbSphericalCurve")->trigger();
+        std::vector<QPoint> corners;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (!window->isVisible() || window == main_.get()) continue;
+            for (const QPoint& other : corners)
+                QVERIFY2(window->pos() != other, qPrintable(window->objectName()));
+            corners.push_back(window->pos());
+        }
+        QVERIFY(corners.size() >= 2);
+    }
+
+    // The aberration window's boxes are wide enough for their longest values in a large font.
+    void boxesDoNotClipTheirText() {
+        TFSphAber& figure = windows_->AberrationFigure();
+        QFont big = figure.font();
+        big.setPointSize(20);
+        figure.setFont(big);
+        figure.resize(1600, 900);
+        figure.show();
+        const std::pair<const char*, QString> boxes[] = {{"defocusBox", "-12.345"},
+                                                         {"degreeBox", "-45"},
+                                                         {"minuteBox", "59.9"},
+                                                         {"scaleBox", "0.00390625"}};
+        for (const auto& [name, text] : boxes) {
+            auto* box = figure.findChild<QLineEdit*>(name);
+            QVERIFY(box);
+            box->setText(text);
+            QVERIFY2(box->width() >= box->fontMetrics().horizontalAdvance(text) + 4, name);
+        }
+    }
+
+    // A message from a window is shown over that window, not over the main window behind it.
+    void dialogsBelongToTheActiveWindow() {
+        QtHost host(QString{});
+        host.SetParent(main_.get());
+        QCOMPARE(host.DialogParent(),
+                 QApplication::activeWindow() ? QApplication::activeWindow() : main_.get());
+        TFSphAber& figure = windows_->AberrationFigure();
+        figure.show();
+        QApplication::setActiveWindow(&figure);
+        QCOMPARE(host.DialogParent(), static_cast<QWidget*>(&figure));
+        figure.close();
+        QApplication::setActiveWindow(main_.get());
+        QCOMPARE(host.DialogParent(), static_cast<QWidget*>(main_.get()));
     }
 
     void aDoubleClickOnAGlassNameOpensTheChooser() {

@@ -129,6 +129,59 @@ private slots:
         }
     }
 
+    void standardShortcuts() {
+        auto window = MakeWindow();
+        const std::pair<const char*, QKeySequence> keys[] = {
+            {"actNew", QKeySequence(Qt::CTRL | Qt::Key_N)},
+            {"actOpen", QKeySequence(Qt::CTRL | Qt::Key_O)},
+            {"actSave", QKeySequence(Qt::CTRL | Qt::Key_S)},
+            {"actSaveAs", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+            {"actExit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+            {"actContents", QKeySequence(Qt::Key_F1)},
+            {"actUndo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        };
+        for (const auto& [name, key] : keys) QCOMPARE(window->Action(name)->shortcut(), key);
+    }
+
+    // Files opened and saved go to the top of the File menu's list (at most eight), which the settings
+    // keep as "Recent1" ... "Recent8" of section "Main"; a file that has gone leaves the list.
+    void recentFilesAreListedKeptAndReopened() {
+        QTemporaryDir files;
+        std::vector<QString> paths;
+        for (int k = 0; k < 10; ++k) {
+            paths.push_back(files.filePath(QStringLiteral("lens%1.ldt").arg(k)));
+            QVERIFY(QFile::copy(kSamples + "singlet.ldt", paths.back()));
+        }
+        {
+            auto window = MakeWindow();
+            for (const QString& path : paths) {
+                host_.openFiles = {path};
+                window->FileOpen();
+            }
+            host_.openFiles = {paths[3]}; // again: moves to the top, not listed twice
+            window->FileOpen();
+            const std::vector<QString> expected = {paths[3], paths[9], paths[8], paths[7],
+                                                   paths[6], paths[5], paths[4], paths[2]};
+            QCOMPARE(window->RecentFiles(), expected);
+            QCOMPARE(window->Action("actRecent1")->text(), QString("&1 lens3.ldt"));
+            QVERIFY(window->Action("actRecent8")->isVisible());
+        }
+        const IniFile ini = IniFile::Load(Settings().toStdString());
+        QCOMPARE(QString::fromStdString(ini.ReadString("Main", "Recent2", "")), paths[9]);
+        QVERIFY(!ini.HasKey("Main", "Recent9"));
+
+        auto window = MakeWindow();
+        QCOMPARE(window->RecentFiles().size(), std::size_t(8));
+        QFile::remove(paths[9]);
+        host_.messages.clear();
+        window->Action("actRecent2")->trigger(); // the file has gone
+        QCOMPARE(host_.messages.size(), 1);
+        QCOMPARE(window->RecentFiles().size(), std::size_t(7));
+        window->Action("actRecent3")->trigger(); // lens7.ldt, now third
+        QCOMPARE(QString::fromStdString(window->LensData().FileName()), paths[7]);
+        QCOMPARE(window->RecentFiles().front(), paths[7]);
+    }
+
     void aMalformedLastDataFileIsReportedAndTheTableStaysEmpty() {
         QVERIFY(!WriteFileAtomically(LastData().toStdString(), "garbage"));
         auto window = MakeWindow();
