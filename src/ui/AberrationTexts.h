@@ -6,6 +6,9 @@
 
 namespace vitrimo::aberrationTexts {
 
+// The help page of the window (a topic of the program's own numbering, above the classic ones).
+inline const int kHelpTopic = 1001;
+
 inline const Wording Caption{"Spherical Aberration Fig", "収差図"};
 inline const Wording SpotCaption{"Spot Diagram", "スポットダイアグラム"};
 

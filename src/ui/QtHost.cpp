@@ -1,5 +1,6 @@
 #include "ui/QtHost.h"
 
+#include "ui/HelpWindow.h"
 #include "ui/Locale.h"
 #include "ui/SmallDialogs.h"
 #include "ui/TAboutBox.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,6 +37,8 @@ QString ScreenText(const Wording& wording) {
 
 QtHost::QtHost(QString helpDirectory) : helpDirectory_(std::move(helpDirectory)) {}
 
+QtHost::~QtHost() = default;
+
 QWidget* QtHost::DialogParent() const {
     // A dialog belongs to the window the user is working in: the active window of the program when
     // there is one (the aberration figure, the wavelength window, ...), else the main window.
@@ -55,6 +57,8 @@ std::optional<std::string> QtHost::AskText(const Wording& caption, const Wording
 
 Button QtHost::Ask(MessageKind kind, const Wording& text, Buttons buttons, int helpTopic) {
     QMessageBox box(DialogParent());
+    // Modal to its own window only: the help window that its Help button opens stays usable.
+    box.setWindowModality(box.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     box.setWindowTitle(QCoreApplication::applicationName());
     box.setText(ScreenText(text));
     switch (kind) {
@@ -151,9 +155,11 @@ std::optional<unsigned> QtHost::ChooseColour(unsigned current) {
 }
 
 void QtHost::ShowHelp(int topic) {
-    QUrl url = QUrl::fromLocalFile(helpDirectory_ + "/index.html");
-    if (topic > 0) url.setFragment(QStringLiteral("topic-%1").arg(topic));
-    QDesktopServices::openUrl(url);
+    // One help window for the program, made when it is first asked for.
+    // It has no parent window, so a question with a Help button (modal to its own window only) does not
+    // block it.
+    if (!help_) help_ = std::make_unique<HelpWindow>(helpDirectory_);
+    help_->ShowTopic(topic);
 }
 
 void QtHost::ShowAbout() {

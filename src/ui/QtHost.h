@@ -6,12 +6,19 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace vitrimo {
+
+class HelpWindow;
 
 class QtHost : public UiHost {
 public:
     explicit QtHost(QString helpDirectory);
+    ~QtHost() override;
+
+    // The help window, once the help was asked for (nullptr before).
+    HelpWindow* Help() const { return help_.get(); }
 
     // The window that dialogs belong to.
     void SetParent(QWidget* parent) { parent_ = parent; }
@@ -45,6 +52,7 @@ public:
 private:
     QPointer<QWidget> parent_;
     QString helpDirectory_;
+    std::unique_ptr<HelpWindow> help_;
 };
 
 // "Lens Data|*.ldt|All Files|*.*" as Qt writes filters: "Lens Data (*.ldt);;All Files (*)".

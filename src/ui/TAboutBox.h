@@ -1,4 +1,4 @@
-// The about box: the program's icon, name, version and comment.
+// The about box: the program's icon, name, version and comment, and the credits of its data.
 #pragma once
 
 #include <QDialog>
@@ -15,11 +15,14 @@ public:
     QString ProductName() const;
     QString Version() const;
     QString Comments() const;
+    // The sources and licences of the bundled glass and colour data.
+    QString Credits() const;
 
 private:
     QLabel* productName_;
     QLabel* version_;
     QLabel* comments_;
+    QLabel* credits_;
 };
 
 } // namespace vitrimo

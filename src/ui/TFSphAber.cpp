@@ -203,7 +203,7 @@ void TFSphAber::BuildMenus() {
     connect(&wavelengths_, &QDialog::finished, this, [this] {
         if (isVisible()) ShowTab(tab_);
     });
-    const auto help = [this] { main_.HostOf().ShowHelp(0); };
+    const auto help = [this] { main_.HostOf().ShowHelp(aberrationTexts::kHelpTopic); };
     connect(Action("actHelp"), &QAction::triggered, this, help);
     connect(Action("tbHelp"), &QAction::triggered, this, help);
     const auto penWidth = [this] {
