@@ -44,6 +44,7 @@ bool ThirdOrderTable::DeleteSubtotal(int row, Host& host) {
 
 bool ThirdOrderTable::Compute(const Lens& lens) {
     error_.clear();
+    warning_.clear();
     cells_.clear();
     coefficients_.clear();
     sums_ = {};
@@ -128,6 +129,15 @@ bool ThirdOrderTable::Compute(const Lens& lens) {
         total[1 + m] = Cell(sums_[m], 1 + m);
     }
     cells_.push_back(total);
+    // Cells of values that are not finite are empty (the formatter gives no number for them); say so.
+    int empty = 0;
+    for (std::size_t r = 1; r < cells_.size(); ++r) {
+        const bool face = cells_[r][0] != "-" && cells_[r][0] != "SUM"; // only face rows have paraxial data
+        for (int c = 1; c < (face ? kColumns : 8); ++c) empty += cells_[r][c].empty() ? 1 : 0;
+    }
+    if (empty > 0)
+        warning_ =
+            std::to_string(empty) + " values overflow (an extreme aspheric coefficient?) and are left empty.";
     return true;
 }
 

@@ -32,6 +32,9 @@ public:
     // when the prescription cannot be evaluated (a zero index).
     bool Compute(const Lens& lens);
     const std::string& Error() const { return error_; }
+    // After a Compute that succeeded: what could not be computed as a finite number (an extreme
+    // aspheric coefficient overflows); those cells are left empty. Empty when every value is finite.
+    const std::string& Warning() const { return warning_; }
 
     // The cells: row 0 the headers, then the surface and subtotal rows, then "SUM".
     const std::vector<std::array<std::string, kColumns>>& Cells() const { return cells_; }
@@ -49,6 +52,7 @@ private:
     std::vector<std::array<double, 7>> coefficients_;
     std::array<double, 7> sums_{};
     std::string error_;
+    std::string warning_;
 };
 
 } // namespace vitrimo

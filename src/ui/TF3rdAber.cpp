@@ -234,6 +234,8 @@ bool TF3rdAber::Update(bool command) {
         status_->setText(Tr(thirdOrderTexts::CannotCompute(table_.Error())));
     else if (readiness == Readiness::NoImage)
         status_->setText(Tr(thirdOrderTexts::NoFocus));
+    else if (filled_ && !table_.Warning().empty())
+        status_->setText(Tr(thirdOrderTexts::Overflow(table_.Warning())));
     else
         status_->clear();
     ShowResult();

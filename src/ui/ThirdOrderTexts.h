@@ -28,6 +28,9 @@ inline Wording CannotWrite(const std::string& error) {
     return {error, "ファイルに書き込めません: " + error};
 }
 
+inline Wording Overflow(const std::string& what) {
+    return {what, "値があふれたため空欄にしました (極端な非球面係数?): " + what};
+}
 inline Wording CannotCompute(const std::string& reason) {
     return {reason, "収差係数を計算できません: " + reason};
 }

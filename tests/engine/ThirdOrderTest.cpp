@@ -134,5 +134,22 @@ TEST(ThirdOrder, AZeroIndexIsReportedNotComputed) {
     EXPECT_NE(table.Error().find("Face 1"), std::string::npos);
 }
 
+// A coefficient that overflows is an empty cell with a warning, never a number such as 0.
+TEST(ThirdOrder, OverflowingValuesAreEmptyCellsWithAWarning) {
+    Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5"}, {"Air", "-50", "0", "1"}});
+    lens.SetText(col::A4, 2, "1E305");
+    ThirdOrderTable table = Seidel(lens);
+    EXPECT_NE(table.Warning(), "");
+    int empty = 0;
+    for (const auto& row : table.Cells())
+        for (const auto& cell : row) {
+            empty += cell.empty() ? 1 : 0;
+            EXPECT_NE(cell, "0") << "a non-finite value written as 0";
+        }
+    EXPECT_GT(empty, 0);
+    Lens plain = MakeLens({{"N-BK7", "50", "5", "1.5"}, {"Air", "-50", "0", "1"}});
+    EXPECT_EQ(Seidel(plain).Warning(), "");
+}
+
 } // namespace
 } // namespace vitrimo

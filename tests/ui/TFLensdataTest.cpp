@@ -534,8 +534,8 @@ private slots:
         QCOMPARE(about.Version(), QString::fromUtf8("Version β0.69"));
         QCOMPARE(about.Comments(), QString("Comment: Many bug may be included "));
         // The bundled data are credited with their sources and licences.
-        for (const char* credit : {"refractiveindex.info", "Polyanskiy", "CC0 1.0", "CIE 1931", "colour-science",
-                                   "BSD-3-Clause", "GNU General Public License"})
+        for (const char* credit : {"refractiveindex.info", "Polyanskiy", "CC0 1.0", "CIE 1931",
+                                   "colour-science", "BSD-3-Clause", "GNU General Public License"})
             QVERIFY2(about.Credits().contains(QString::fromUtf8(credit)), credit);
 
         UseLocale(QLocale::Japanese);
