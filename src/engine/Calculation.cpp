@@ -9,7 +9,7 @@ Readiness EnsureArraysCurrent(Lens& lens, ParaxialTrace& paraxial, Host& host,
         if (droppedFaces) *droppedFaces = std::move(dropped);
         if (!lens.BuildSurfaceArrays(host)) return Readiness::Cancelled;
         paraxial.Run(lens);
-        lens.SetArraysCurrent(true);
+        paraxial.ApplyTo(lens);
     }
     return paraxial.ImageValid() ? Readiness::Ready : Readiness::NoImage;
 }

@@ -22,11 +22,12 @@ Coupling CouplingOf(const std::string& cell, int maxFace) {
     return {Coupling::Fixed, 0};
 }
 
+// Scales a working copy of the lens's arrays; the lens itself is only read.
 class Scaler {
 public:
-    Scaler(Lens& lens, ParaxialTrace& paraxial, double target)
-        : lens_(lens), paraxial_(paraxial), target_(target) {
-        n_ = std::min(lens.SurfaceCount(), lens.Arrays().Count() - 1);
+    Scaler(const Lens& lens, ParaxialTrace& paraxial, double target)
+        : lens_(lens), arrays_(lens.Arrays()), paraxial_(paraxial), target_(target) {
+        n_ = std::min(lens.SurfaceCount(), arrays_.Count() - 1);
         for (int i = 0; i <= n_; ++i) {
             radius_.push_back(CouplingOf(lens.Text(col::RFix, i + 1), n_));
             distance_.push_back(CouplingOf(lens.Text(col::LFix, i + 1), n_));
@@ -35,7 +36,7 @@ public:
 
     // Curvatures of free faces times t, distances of free faces divided by t; linked faces follow.
     void Scale(long double t) {
-        auto& s = lens_.MutableArrays().surfaces;
+        auto& s = arrays_.surfaces;
         for (int i = 1; i <= n_; ++i) {
             if (radius_[i].kind == Coupling::Free)
                 s[i].curvature = static_cast<double>(s[i].curvature * t);
@@ -53,17 +54,19 @@ public:
     // The focal length's distance from the target as a ratio of at least 1 (1: reached). A lens that
     // lost its image is as far as can be.
     long double Folded() {
-        paraxial_.Run(lens_);
-        if (!paraxial_.ImageValid() || lens_.FocalLength() <= 0)
+        paraxial_.Run(lens_, arrays_);
+        if (!paraxial_.ImageValid() || paraxial_.FocalLength() <= 0)
             return std::numeric_limits<long double>::infinity();
-        const long double ratio = static_cast<long double>(lens_.FocalLength()) / target_;
+        const long double ratio = static_cast<long double>(paraxial_.FocalLength()) / target_;
         return ratio < 1 ? 1 / ratio : ratio;
     }
 
-    long double Ratio() const { return static_cast<long double>(lens_.FocalLength()) / target_; }
+    long double Ratio() const { return static_cast<long double>(paraxial_.FocalLength()) / target_; }
+    const SurfaceArrays& Arrays() const { return arrays_; }
 
 private:
-    Lens& lens_;
+    const Lens& lens_;
+    SurfaceArrays arrays_;
     ParaxialTrace& paraxial_;
     long double target_;
     int n_ = 0;
@@ -72,11 +75,12 @@ private:
 
 } // namespace
 
-bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength) {
-    if (!(focalLength > 0) || !std::isfinite(focalLength)) return false;
+std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, ParaxialTrace& paraxial,
+                                                double focalLength) {
+    if (!(focalLength > 0) || !std::isfinite(focalLength)) return std::nullopt;
     Scaler scaler(lens, paraxial, focalLength);
     paraxial.Run(lens);
-    if (!paraxial.ImageValid()) return false;
+    if (!paraxial.ImageValid()) return std::nullopt;
 
     constexpr int kInnerCap = 5000;
     constexpr int kOuterCap = 1000;
@@ -105,7 +109,8 @@ bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength)
         }
         rho0 = scaler.Folded();
     }
-    return paraxial.ImageValid();
+    if (!paraxial.ImageValid()) return std::nullopt;
+    return scaler.Arrays();
 }
 
 namespace {
@@ -113,8 +118,7 @@ namespace {
 // How much the free faces were scaled: the ratio of a free face's new curvature to the curvature its text
 // holds (every free face is multiplied by the same factors), else of a free distance's old value to its
 // new one. 1 when nothing free was found.
-long double LensScale(const Lens& lens, int n) {
-    const SurfaceArrays& arrays = lens.Arrays();
+long double LensScale(const Lens& lens, const SurfaceArrays& arrays, int n) {
     for (int i = 1; i <= n; ++i) {
         const auto radius = ParseNumber(lens.Text(col::R, i + 1));
         if (lens.Text(col::RFix, i + 1).empty() && radius && *radius != 0 &&
@@ -139,14 +143,14 @@ void ScaleCell(Lens& lens, std::string_view column, int row, long double factor)
 
 } // namespace
 
-void WriteScaledRadiiAndDistances(Lens& lens) {
-    SurfaceArrays& arrays = lens.MutableArrays();
+void WriteScaledRadiiAndDistances(Lens& lens, const SurfaceArrays& scaled) {
+    SurfaceArrays arrays = scaled;
     const int n = std::min(lens.SurfaceCount(), arrays.Count() - 1);
     if (n < 0) return;
 
     // The lengths scale by 1/t when the curvatures scale by t. Each face's aspheric terms follow its own
     // curvature: free faces the lens's factor, linked faces their face's, fixed faces none.
-    const long double t = LensScale(lens, n);
+    const long double t = LensScale(lens, arrays, n);
     bool anyFixed = false;
     for (int row = 1; row <= n + 1; ++row)
         anyFixed = anyFixed || lens.Text(col::RFix, row) == "x" || lens.Text(col::LFix, row) == "x";
@@ -188,8 +192,9 @@ void WriteScaledRadiiAndDistances(Lens& lens) {
 }
 
 bool ScaleToFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength, Host& host) {
-    if (!RestoreFocalLength(lens, paraxial, focalLength)) return false;
-    WriteScaledRadiiAndDistances(lens);
+    const auto scaled = RestoreFocalLength(lens, paraxial, focalLength);
+    if (!scaled) return false;
+    WriteScaledRadiiAndDistances(lens, *scaled);
     return PrepareForCalculation(lens, paraxial, host) == Readiness::Ready;
 }
 

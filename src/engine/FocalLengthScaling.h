@@ -10,15 +10,18 @@
 #include "model/Host.h"
 #include "model/Lens.h"
 
+#include <optional>
+
 namespace vitrimo {
 
-// Brings the paraxial focal length of the lens's arrays to `focalLength` (mm, > 0) by scaling the free
-// radii and distances. Works on the arrays only; the table text is not changed. Returns false when the
-// lens has no real image to start from. The paraxial trace holds the final state. Fixed faces can put a
-// focal length out of reach: the search then ends at the nearest it finds (compare FocalLength()).
-bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength);
+// Brings the paraxial focal length to `focalLength` (mm, > 0) by scaling the free radii and distances of
+// a copy of the lens's arrays, which it returns; the lens is not changed. nullopt when the lens has no real
+// image to start from. The paraxial trace holds the final state. Fixed faces can put a focal length out
+// of reach: the search then ends at the nearest it finds (compare paraxial.FocalLength()).
+std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, ParaxialTrace& paraxial,
+                                                double focalLength);
 
-// Writes the arrays' radii and distances back into the table as the focal-length command does: every
+// Writes the scaled arrays' radii and distances into the table as the focal-length command does: every
 // non-plane face's "r", every "Distance", the last one 0 so that the next paraxial trace puts the image
 // plane at the new focus; cells of fixed ("x") radii and distances keep their text. The values are written
 // with 15 significant digits, so the lens read back from its text has the focal length the search found
@@ -27,7 +30,7 @@ bool RestoreFocalLength(Lens& lens, ParaxialTrace& paraxial, double focalLength)
 // multiplied by t are multiplied by t^(2k-1) (A4 by t^3, A6 by t^5, ...), so the face keeps its shape;
 // and when no radius or distance is fixed ("x"), the diameters and decenters scale with the lens too.
 // Marks the lens changed.
-void WriteScaledRadiiAndDistances(Lens& lens);
+void WriteScaledRadiiAndDistances(Lens& lens, const SurfaceArrays& scaled);
 
 // The whole focal-length command as the main window and vitrimo-cli run it: RestoreFocalLength, the
 // scaled lens written into the table, and the next paraxial trace, which puts the image plane at the

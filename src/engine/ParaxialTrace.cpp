@@ -53,8 +53,11 @@ void ParaxialTrace::TraceMarginal(const SurfaceArrays& arrays, long double alpha
     }
 }
 
-void ParaxialTrace::Run(Lens& lens) {
-    const SurfaceArrays& arrays = lens.Arrays();
+void ParaxialTrace::Run(const Lens& lens) {
+    Run(lens, lens.Arrays());
+}
+
+void ParaxialTrace::Run(const Lens& lens, const SurfaceArrays& arrays) {
     surfaceCount_ = std::max(0, std::min(lens.SurfaceCount(), arrays.Count() - 1));
     const int n = surfaceCount_;
     traced_ = false;
@@ -62,12 +65,14 @@ void ParaxialTrace::Run(Lens& lens) {
     afocal_ = false;
     rawFocalLength_ = 0;
     inverseStartAngle_ = 0;
+    focalLength_ = 0;
+    backFocalDistance_ = 0;
+    refocus_.reset();
+    imageOnLastFace_ = false;
     alpha_.assign(n + 1, 0.0);
     height_.assign(n + 1, 0.0);
     reduced_.assign(n + 1, 0.0);
     power_.assign(n + 1, 0.0);
-    lens.SetFocalLength(0);
-    lens.SetBackFocalDistance(0);
     if (arrays.Count() == 0 || n < 1) return;
     for (int i = 0; i <= n; ++i)
         if (arrays.surfaces[i].indexD == 0 || !std::isfinite(arrays.surfaces[i].indexD))
@@ -82,7 +87,8 @@ void ParaxialTrace::Run(Lens& lens) {
         return n >= 1 ? std::fabs(imageIndex) * static_cast<long double>(height_[n - 1]) / alpha_[n] : 0.0L;
     };
     const auto refocus = [&](long double bfd) {
-        lens.SetLastDistance(static_cast<double>(imageSign * bfd), FormatFixed(static_cast<double>(bfd), 6));
+        refocus_ = static_cast<double>(imageSign * bfd);
+        imageOnLastFace_ = false;
     };
 
     // Object at infinity.
@@ -91,21 +97,18 @@ void ParaxialTrace::Run(Lens& lens) {
     const long double f = afocal_ ? 0.0L : 1.0L / alpha_[n];
     const long double bfd = afocal_ ? 0.0L : backDistance();
     afocal_ = afocal_ || !Finite(f) || !Finite(bfd);
-    if (afocal_) {
-        lens.SetFocalLength(0);
-        lens.SetBackFocalDistance(0);
-    } else {
+    if (!afocal_) {
         rawFocalLength_ = static_cast<double>(f);
-        lens.SetFocalLength(static_cast<double>(f));
-        lens.SetBackFocalDistance(static_cast<double>(bfd));
+        focalLength_ = static_cast<double>(f);
+        backFocalDistance_ = static_cast<double>(bfd);
         if (last.distance == 0 || lens.DataModified()) refocus(bfd);
         imageValid_ = true;
         if (f < 0) {
             if (bfd >= 0) {
-                lens.SetFocalLength(static_cast<double>(-f));
+                focalLength_ = static_cast<double>(-f);
             } else {
                 imageValid_ = false;
-                lens.MutableArrays().surfaces[n].distance = 0;
+                imageOnLastFace_ = true;
             }
         }
     }
@@ -113,7 +116,7 @@ void ParaxialTrace::Run(Lens& lens) {
     // Object at a limited distance: the image distance replaces the back focal distance.
     const bool objectInAir = lens.Text(col::GlassName, 1) == "Air";
     if (objectInAir || lens.DataRowCount() <= 2) return;
-    const long double pupil = EntrancePupilDistance(lens, lens.StopSurfaceIndex());
+    const long double pupil = EntrancePupilDistance(arrays, StopSurfaceIndex(arrays, n));
     if (pupil == 0 || !Finite(pupil)) {
         imageValid_ = false;
         return;
@@ -127,14 +130,23 @@ void ParaxialTrace::Run(Lens& lens) {
         imageValid_ = false;
         return;
     }
-    lens.SetBackFocalDistance(static_cast<double>(imageDistance));
+    backFocalDistance_ = static_cast<double>(imageDistance);
     refocus(imageDistance);
     imageValid_ = !(inverseStartAngle_ < 0 && imageDistance < 0);
-    if (!imageValid_) lens.MutableArrays().surfaces[n].distance = 0;
+    if (!imageValid_) imageOnLastFace_ = true;
+}
+
+void ParaxialTrace::ApplyTo(Lens& lens) const {
+    lens.SetParaxialResults(focalLength_, backFocalDistance_);
+    if (refocus_) lens.RefocusLastDistance(*refocus_);
+    if (imageOnLastFace_) lens.PlaceImageOnLastFace();
 }
 
 double ParaxialTrace::EntrancePupilDistance(const Lens& lens, int stopSurface) {
-    const SurfaceArrays& arrays = lens.Arrays();
+    return EntrancePupilDistance(lens.Arrays(), stopSurface);
+}
+
+double ParaxialTrace::EntrancePupilDistance(const SurfaceArrays& arrays, int stopSurface) {
     if (arrays.Count() == 0) return 0;
     const double objectDistance = arrays.surfaces[0].distance;
     if (stopSurface < 1 || stopSurface >= arrays.Count()) return objectDistance > 0 ? objectDistance : 0;

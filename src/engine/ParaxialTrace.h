@@ -8,30 +8,45 @@
 
 #include "model/Lens.h"
 
+#include <optional>
 #include <vector>
 
 namespace vitrimo {
 
 class ParaxialTrace {
 public:
-    // Traces the marginal ray through the lens's arrays (which must be built) for faces 0 ... n.
+    // Traces the marginal ray through the lens's arrays (which must be built) for faces 0 ... n. The lens
+    // is only read; ApplyTo writes the results into it.
     //  - Object at infinity: the ray enters parallel at height 1; f = 1/alpha_n, and the back focal
-    //    distance is where the ray crosses the axis behind the last face. Both go into the lens.
-    //  - When the last distance is 0 or the data was modified, the last distance is set to the paraxial
-    //    focus (array and cell text, 6 decimals), so the image plane follows the focus while editing.
-    //  - A negative f with a real focus (BFD >= 0) is stored as -f; a negative f with a virtual focus
-    //    means no real image.
+    //    distance is where the ray crosses the axis behind the last face.
+    //  - When the last distance is 0 or the data was modified, the image plane is to follow the paraxial
+    //    focus (RefocusDistance), so that it follows the focus while editing.
+    //  - A negative f with a real focus (BFD >= 0) is shown as -f; a negative f with a virtual focus
+    //    means no real image (the image plane then lies on the last face).
     //  - Object at a limited distance (object row not "Air"): the ray leaves the axial object point
     //    towards height 1 in the entrance pupil; the back distance becomes the image distance; f stays
     //    the one for an object at infinity.
     // An afocal system, a zero index or a stop imaged to infinity give "no image", never NaN or infinity.
-    void Run(Lens& lens);
+    void Run(const Lens& lens);
+    // The same through other arrays than the lens's own (a working copy being rescaled).
+    void Run(const Lens& lens, const SurfaceArrays& arrays);
+    // Writes the results of the last run into the lens: focal length, back focal distance, and the image
+    // plane at the focus (last distance) or on the last face.
+    void ApplyTo(Lens& lens) const;
+
+    // The focal length as the main window shows it (0 when there is none) and the back focal distance or
+    // image distance.
+    double FocalLength() const { return focalLength_; }
+    double BackFocalDistance() const { return backFocalDistance_; }
+    // The signed last distance that puts the image plane at the paraxial focus, when it is to move there.
+    std::optional<double> RefocusDistance() const { return refocus_; }
 
     // The distance from face 1 (from the object plane when the object row has a positive distance) to
     // the paraxial entrance pupil, the image of the stop seen from the object side; positive when the
     // pupil lies after face 1. Without a stop (stopSurface < 1): the object row's distance when positive,
     // else 0. Infinite when the stop is imaged to infinity.
     static double EntrancePupilDistance(const Lens& lens, int stopSurface);
+    static double EntrancePupilDistance(const SurfaceArrays& arrays, int stopSurface);
 
     // The last run could trace the lens (it has faces, and every face an index at the d line). When it
     // could not, there is no focal length at all: neither a number nor "afocal".
@@ -62,6 +77,10 @@ private:
     bool afocal_ = false;
     double rawFocalLength_ = 0;
     double inverseStartAngle_ = 0;
+    double focalLength_ = 0;
+    double backFocalDistance_ = 0;
+    std::optional<double> refocus_;
+    bool imageOnLastFace_ = false;
 };
 
 } // namespace vitrimo

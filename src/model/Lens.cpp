@@ -1,5 +1,6 @@
 #include "model/Lens.h"
 
+#include "model/ClipboardBlock.h"
 #include "model/NumberFormat.h"
 #include "model/Texts.h"
 
@@ -217,6 +218,11 @@ std::vector<int> Lens::DropRowsWithoutIndices() {
 }
 
 bool Lens::BuildSurfaceArrays(Host& host) {
+    arraysCurrent_ = BuildArrays(host);
+    return arraysCurrent_;
+}
+
+bool Lens::BuildArrays(Host& host) {
     const int rows = RowCount();
     const int m = rows - 2;
     arrays_ = SurfaceArrays{};
@@ -304,13 +310,17 @@ bool Lens::BuildSurfaceArrays(Host& host) {
     return true;
 }
 
-int Lens::StopSurfaceIndex() const {
-    const int n = std::min(SurfaceCount(), arrays_.Count() - 1);
+int StopSurfaceIndex(const SurfaceArrays& arrays, int n) {
+    n = std::min(n, arrays.Count() - 1);
     for (int i = 1; i <= n; ++i)
-        if (arrays_.surfaces[i].type == SurfaceType::Stop) return i;
+        if (arrays.surfaces[i].type == SurfaceType::Stop) return i;
     for (int i = 1; i <= n; ++i)
-        if (arrays_.surfaces[i].indexD != 1.0 || arrays_.surfaces[i].type == SurfaceType::IdealLens) return i;
+        if (arrays.surfaces[i].indexD != 1.0 || arrays.surfaces[i].type == SurfaceType::IdealLens) return i;
     return -1;
+}
+
+int Lens::StopSurfaceIndex() const {
+    return vitrimo::StopSurfaceIndex(arrays_, SurfaceCount());
 }
 
 void Lens::MarkChanged() {
@@ -332,10 +342,38 @@ bool Lens::ComputeHasDecenter() const {
     return false;
 }
 
-void Lens::SetLastDistance(double signedDistance, std::string text) {
+void Lens::SetParaxialResults(double focalLength, double backFocalDistance) {
+    focalLength_ = focalLength;
+    backFocalDistance_ = backFocalDistance;
+}
+
+void Lens::RefocusLastDistance(double signedDistance) {
     const int n = SurfaceCount();
     if (n < arrays_.Count()) arrays_.surfaces[n].distance = signedDistance;
-    SetText(col::Distance, n + 1, std::move(text));
+    table_.SetCell(Column(col::Distance), n + 1, FormatFixed(std::fabs(signedDistance), 6));
+}
+
+void Lens::PlaceImageOnLastFace() {
+    const int n = SurfaceCount();
+    if (n < arrays_.Count()) arrays_.surfaces[n].distance = 0;
+}
+
+void Lens::SetNominalImage(double size) {
+    focalLength_ = size;
+    const int n = std::min(SurfaceCount(), arrays_.Count() - 1);
+    if (n >= 0) arrays_.surfaces[n].distance = 2 * size * arrays_.surfaces[n].indexD;
+}
+
+std::string Lens::PasteBlock(int column, int row, std::string_view text) {
+    std::string overwritten = vitrimo::PasteBlock(table_, column, row, text);
+    MarkChanged();
+    return overwritten;
+}
+
+std::string Lens::CutBlock(int left, int top, int right, int bottom) {
+    std::string text = vitrimo::CutBlock(table_, {left, top, right, bottom});
+    MarkChanged();
+    return text;
 }
 
 } // namespace vitrimo

@@ -35,8 +35,6 @@ public:
 
     // ---- The table text ----
     const LensTable& Table() const { return table_; }
-    // Direct access for commands that move blocks of text (reading a file, paste); they call MarkChanged.
-    LensTable& MutableTable() { return table_; }
     const ColumnMap& Columns() const { return columns_; }
     // The column number of a name, or -1.
     int Column(std::string_view name) const { return columns_.Column(name); }
@@ -49,11 +47,22 @@ public:
 
     const std::string& Text(int column, int row) const { return table_.Cell(column, row); }
     const std::string& Text(std::string_view column, int row) const { return Text(Column(column), row); }
-    // Writes a cell without touching the flags; editing commands call MarkChanged themselves.
-    void SetText(int column, int row, std::string text) { table_.SetCell(column, row, std::move(text)); }
+    // Writes a cell. The arrays no longer follow the text, so they are marked stale; the data-modified
+    // flag is left to the editing commands, which call MarkChanged themselves.
+    void SetText(int column, int row, std::string text) {
+        table_.SetCell(column, row, std::move(text));
+        arraysCurrent_ = false;
+    }
     void SetText(std::string_view column, int row, std::string text) {
         SetText(Column(column), row, std::move(text));
     }
+
+    // ---- Blocks of cells (the clipboard) ----
+    // Pastes a clipboard block with its top-left cell at (column, row) (see PasteBlock in ClipboardBlock.h)
+    // and returns the texts it overwrote, as a block anchored at the same cell. Marks the lens changed.
+    std::string PasteBlock(int column, int row, std::string_view text);
+    // The block text of a rectangle of cells, which are then emptied. Marks the lens changed.
+    std::string CutBlock(int left, int top, int right, int bottom);
 
     // The number in a cell. A cell that does not hold a number is repaired: "Diameter" takes the text and
     // value of the row's effective diameter, every other cell becomes "0".
@@ -99,15 +108,14 @@ public:
     void DeleteFace(int row);
 
     // ---- Derived arrays ----
-    // Rebuilds the arrays from the text. May ask for a missing object distance or effective diameter;
-    // returns false when such a question was cancelled (the arrays are then stale).
+    // Rebuilds the arrays from the text and marks them current. May ask for a missing object distance or
+    // effective diameter; returns false when such a question was cancelled (the arrays are then stale).
     bool BuildSurfaceArrays(Host& host);
     // The faces (numbers, table row less one) whose "nd" cell is empty or "0": rows without indices.
     std::vector<int> FacesWithoutIndices() const;
     // Deletes those rows in one pass and returns their face numbers (as they were before the deletion).
     std::vector<int> DropRowsWithoutIndices();
     const SurfaceArrays& Arrays() const { return arrays_; }
-    SurfaceArrays& MutableArrays() { return arrays_; }
     // The aperture stop: the first face marked as stop; else the first face whose d-line index is not 1
     // or that is an ideal lens; -1 when there is none. Reads the arrays.
     int StopSurfaceIndex() const;
@@ -120,8 +128,11 @@ public:
 
     bool DataModified() const { return dataModified_; }
     void SetDataModified(bool on) { dataModified_ = on; }
+    // The arrays follow the text: built by BuildSurfaceArrays and changed since only by commands that keep
+    // both in step.
     bool ArraysCurrent() const { return arraysCurrent_; }
-    void SetArraysCurrent(bool on) { arraysCurrent_ = on; }
+    // The next calculation rebuilds the arrays (a setting they depend on changed).
+    void MarkArraysStale() { arraysCurrent_ = false; }
     bool TableReset() const { return tableReset_; }
     void SetTableReset(bool on) { tableReset_ = on; }
 
@@ -130,17 +141,31 @@ public:
     bool ComputeHasDecenter() const;
     void UpdateHasDecenter() { hasDecenter_ = ComputeHasDecenter(); }
 
+    // The paraxial focal length as the main window shows it, and the back focal distance (or the image
+    // distance of an object at a limited distance); both 0 when there is none.
     double FocalLength() const { return focalLength_; }
-    void SetFocalLength(double f) { focalLength_ = f; }
     double BackFocalDistance() const { return backFocalDistance_; }
-    void SetBackFocalDistance(double d) { backFocalDistance_ = d; }
-    // Sets the distance of the last face (to the image) in the arrays, and the cell text to match.
-    void SetLastDistance(double signedDistance, std::string text);
+    // ---- Model commands of the paraxial trace (they keep the text and the arrays in step) ----
+    // The results of the last paraxial trace.
+    void SetParaxialResults(double focalLength, double backFocalDistance);
+    // The image plane at the paraxial focus: the last face's distance becomes `signedDistance` in the
+    // arrays and its magnitude with 6 decimals in the table.
+    void RefocusLastDistance(double signedDistance);
+    // No real image: the image plane lies on the last face (in the arrays only; the text keeps its value).
+    void PlaceImageOnLastFace();
+    // A lens without a focus drawn at a size: the focal length becomes `size` and the image plane lies
+    // two sizes behind the last face (in the arrays only).
+    void SetNominalImage(double size);
 
     const std::vector<ShiftTiltGroup>& ShiftTiltGroups() const { return shiftTiltGroups_; }
     std::vector<ShiftTiltGroup>& ShiftTiltGroups() { return shiftTiltGroups_; }
 
 private:
+    // Reading a file fills a fresh lens's table directly.
+    friend struct LensFileAccess;
+    LensTable& MutableTable() { return table_; }
+
+    bool BuildArrays(Host& host);
     void WriteTitles();
     void RepairObjectRow();
 

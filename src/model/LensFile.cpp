@@ -7,6 +7,11 @@
 #include <algorithm>
 
 namespace vitrimo {
+
+// The reader fills the table of a fresh lens directly, cell by cell, before it replaces the user's lens.
+struct LensFileAccess {
+    static LensTable& Table(Lens& lens) { return lens.MutableTable(); }
+};
 namespace {
 
 // Limits far beyond any lens, so that a wrong file cannot make the table absurdly large.
@@ -148,7 +153,7 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
         if (fresh.Column(title) < 0 && title.size() > 2 && title.ends_with("nm"))
             fresh.InsertWavelengthColumn(title);
     }
-    LensTable& table = fresh.MutableTable();
+    LensTable& table = LensFileAccess::Table(fresh);
     std::vector<int> columnOf;
     for (auto title : titles) {
         int column = fresh.Column(title);
@@ -204,7 +209,7 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
     fresh.SetMemo(std::move(memo));
     if (fresh.RadiusMode()) fresh.ConvertDiameterCells(true);
     fresh.SetDataModified(false);
-    fresh.SetArraysCurrent(false);
+    fresh.MarkArraysStale();
     lens = std::move(fresh);
     return result;
 }

@@ -56,4 +56,8 @@ struct SurfaceArrays {
     SurfaceType TypeOf(int i) const { return i >= 0 && i < Count() ? surfaces[i].type : SurfaceType::Plain; }
 };
 
+// The aperture stop among faces 1 ... n: the first face marked as stop; else the first face whose d-line
+// index is not 1 or that is an ideal lens; -1 when there is none.
+int StopSurfaceIndex(const SurfaceArrays& arrays, int n);
+
 } // namespace vitrimo

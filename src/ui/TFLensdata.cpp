@@ -135,7 +135,7 @@ void TFLensdata::FormCreate() {
     });
 
     lens_.SetDataModified(false);
-    lens_.SetArraysCurrent(false);
+    lens_.MarkArraysStale();
     ShowFocalLength(false);
     ShowSaved(false);
 
@@ -895,7 +895,7 @@ bool TFLensdata::ReadUserFile(const QString& path) { // never an element of rece
     RememberFile(path);
     lens_.SetFileName(path.toStdString());
     lens_.SetDataModified(false);
-    lens_.SetArraysCurrent(false);
+    lens_.MarkArraysStale();
     AfterTableReplaced();
     WriteStartFile(workspace_.SnapshotFile());
     ShowFocalLengthQuietly();

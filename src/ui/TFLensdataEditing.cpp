@@ -106,7 +106,7 @@ void TFLensdata::CellDoubleClicked(int column, int row) {
         cellUndo_ = CellUndo{column, row, lens_.Text(column, row)};
         pick_ = Pick::SameDistance;
         pickRow_ = row;
-        lens_.SetArraysCurrent(false);
+        lens_.MarkArraysStale();
         ShowPickHint(mainTexts::PickSameDistance);
         UpdateCommands();
         return;
@@ -154,7 +154,7 @@ void TFLensdata::ShiftTiltCommand() {
     pendingGroup_ = {};
     pick_ = Pick::ShiftTiltFirst;
     ShowPickHint(mainTexts::PickShiftTilt);
-    lens_.SetArraysCurrent(false);
+    lens_.MarkArraysStale();
 }
 
 void TFLensdata::CompletePick(int row) {
@@ -341,7 +341,7 @@ void TFLensdata::CutCommand() {
     }
     const auto [left, top, right, bottom] = SelectedBlock();
     if (left < 0) return;
-    const std::string text = CutBlock(lens_.MutableTable(), {left, top, right, bottom});
+    const std::string text = lens_.CutBlock(left, top, right, bottom);
     QGuiApplication::clipboard()->setText(QString::fromStdString(text).replace('\r', '\n'));
     blockUndo_ = BlockUndo{text, left, top};
     cellUndo_ = selectedCell_;
@@ -359,7 +359,7 @@ void TFLensdata::PasteCommand() {
     (void)bottom;
     if (left < 1) return;
     const std::string text = QGuiApplication::clipboard()->text().toStdString();
-    blockUndo_ = BlockUndo{PasteBlock(lens_.MutableTable(), left, top, text), left, top};
+    blockUndo_ = BlockUndo{lens_.PasteBlock(left, top, text), left, top};
     cellUndo_ = selectedCell_;
     lens_.MarkChanged();
     TableChanged();
@@ -372,7 +372,7 @@ void TFLensdata::UndoCommand() {
         rowsUndo_.reset();
         statusBar()->clearMessage();
     } else if (blockUndo_) {
-        PasteBlock(lens_.MutableTable(), blockUndo_->column, blockUndo_->row, blockUndo_->text);
+        lens_.PasteBlock(blockUndo_->column, blockUndo_->row, blockUndo_->text);
         blockUndo_.reset();
     } else if (cellUndo_) {
         lens_.SetText(cellUndo_->column, cellUndo_->row, cellUndo_->text);
@@ -458,9 +458,7 @@ bool TFLensdata::CrossSectionCommand() {
     }
     if (*size <= 0) return false;
     // A lens without a focus is drawn at the size typed, with the image plane two sizes behind it.
-    lens_.SetFocalLength(*size);
-    const int n = std::min(lens_.SurfaceCount(), lens_.Arrays().Count() - 1);
-    if (n >= 0) lens_.MutableArrays().surfaces[n].distance = 2 * *size * lens_.Arrays().surfaces[n].indexD;
+    lens_.SetNominalImage(*size);
     return true;
 }
 

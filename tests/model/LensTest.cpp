@@ -310,14 +310,30 @@ TEST(Lens, InsertAndDeleteFaceMoveRowsUnderTheirNumbers) {
     EXPECT_EQ(lens.ShiftTiltGroups(), (std::vector<ShiftTiltGroup>{{1, 1}, {2, 2}}));
 }
 
-TEST(Lens, MarkChangedMakesTheArraysStale) {
-    Lens lens;
-    lens.SetArraysCurrent(true);
+// The arrays are current only while they follow the text: built, then changed only by commands that keep
+// both in step (the refocused last distance); any other write makes them stale.
+TEST(Lens, ArraysAreCurrentOnlyWhileTheyFollowTheText) {
+    test::ScriptedHost host;
+    Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5"}, {"Air", "-50", "40", "1"}});
+    ASSERT_TRUE(lens.BuildSurfaceArrays(host));
+    EXPECT_TRUE(lens.ArraysCurrent());
+    lens.RefocusLastDistance(48.25);
+    EXPECT_TRUE(lens.ArraysCurrent());
+    EXPECT_EQ(lens.Text(col::Distance, 3), "48.250000");
+    EXPECT_EQ(lens.Arrays().surfaces[2].distance, 48.25);
     const auto revision = lens.Revision();
+    lens.SetText(col::R, 2, "60");
+    EXPECT_FALSE(lens.ArraysCurrent());
+    EXPECT_FALSE(lens.DataModified()); // a plain write; the editing commands mark the change
+    ASSERT_TRUE(lens.BuildSurfaceArrays(host));
     lens.MarkChanged();
     EXPECT_TRUE(lens.DataModified());
     EXPECT_FALSE(lens.ArraysCurrent());
     EXPECT_GT(lens.Revision(), revision);
+    ASSERT_TRUE(lens.BuildSurfaceArrays(host));
+    lens.PasteBlock(lens.Column(col::R), 2, "70\n");
+    EXPECT_FALSE(lens.ArraysCurrent());
+    EXPECT_EQ(lens.Text(col::R, 2), "70");
 }
 
 TEST(Lens, ResetKeepsTheObjectRowIndicesAndDropsEverythingElse) {
