@@ -4,6 +4,8 @@
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -32,11 +34,14 @@ void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition) {
 CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
                               const std::string& kindName, const CurveSettings& settings, Host& host,
                               std::ostream& err) {
-    PrepareTracer(tracer, loaded, host, err);
     const CurveKind kind = kindName == "longitudinal"  ? CurveKind::Longitudinal
                            : kindName == "transverse"  ? CurveKind::Transverse
                            : kindName == "astigmatism" ? CurveKind::Astigmatism
                                                        : CurveKind::Distortion;
+    // The field curves run from the axis to the maximum angle: without one there is nothing to compute.
+    if ((kind == CurveKind::Astigmatism || kind == CurveKind::Distortion) && !(settings.maxAngle > 0))
+        throw UsageError{"--kind " + kindName + " needs --max-angle DEG greater than 0"};
+    PrepareTracer(tracer, loaded, host, err);
     CurveResult curve = ComputeCurve(tracer, kind, settings, host);
     if (!curve.Ok()) throw CommandError{lensPath + ": " + curve.error};
     return curve;
@@ -101,7 +106,14 @@ namespace {
 std::string TextOf(const nlohmann::ordered_json& value) {
     if (value.is_null()) return "none";
     if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
-    if (value.is_number_float()) return FormatShortest(value.get<double>());
+    if (value.is_number_float()) {
+        // The shortest text that reads back as the same number, with an exponent where that is shorter
+        // (1e-20 rather than twenty zeros).
+        std::array<char, 64> buffer{};
+        const auto [end, ec] =
+            std::to_chars(buffer.data(), buffer.data() + buffer.size(), value.get<double>());
+        return ec == std::errc() ? std::string(buffer.data(), end) : std::string("none");
+    }
     return value.dump();
 }
 

@@ -107,6 +107,7 @@ Command AddFigureCommand(CLI::App& app) {
                 settings.steps = options->steps;
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
+                settings.defocus = options->defocus;
                 const CurveResult curve =
                     ComputeNamedCurve(tracer, loaded, options->lens, options->tab, settings, host, err);
                 FigureLook look;

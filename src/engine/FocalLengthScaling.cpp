@@ -151,8 +151,9 @@ void WriteScaledRadiiAndDistances(Lens& lens, const SurfaceArrays& scaled) {
     // The lengths scale by 1/t when the curvatures scale by t. Each face's aspheric terms follow its own
     // curvature: free faces the lens's factor, linked faces their face's, fixed faces none.
     const long double t = LensScale(lens, arrays, n);
+    // The faces only: the object row's marks belong to the light source.
     bool anyFixed = false;
-    for (int row = 1; row <= n + 1; ++row)
+    for (int row = 2; row <= n + 1; ++row)
         anyFixed = anyFixed || lens.Text(col::RFix, row) == "x" || lens.Text(col::LFix, row) == "x";
     std::vector<long double> faceScale(n + 1, 1.0L);
     for (int i = 1; i <= n; ++i) {

@@ -83,7 +83,9 @@ void PaintAberrationPlot(QPainter& p, const QRectF& area, const AberrationPlot& 
     const bool transverse = plot.kind == CurveKind::Transverse;
     const bool fieldCurve = plot.kind == CurveKind::Astigmatism || plot.kind == CurveKind::Distortion;
     const FigureLayout layout = BeginFigure(p, area, CurveTitle(plot.kind, plot.japanese), plot.lensName,
-                                            fieldCurve ? plot.maxAngle : plot.fieldAngle,
+                                            fieldCurve   ? plot.maxAngle
+                                            : transverse ? plot.fieldAngle
+                                                         : 0, // the longitudinal curve is on the axis
                                             transverse ? plot.defocus : 0, plot.japanese, false);
     const double line = layout.line;
     const AxisTitles titles = TitlesOf(plot.kind, plot.japanese);

@@ -54,6 +54,10 @@ QVariant LensTableModel::data(const QModelIndex& index, int role) const {
         return column == 0;
     case Qt::ToolTipRole:
         return headerData(column, Qt::Horizontal, Qt::ToolTipRole);
+    case Qt::BackgroundRole:
+        // The rows of a shift/tilt group being defined.
+        if (row >= highlightFirst_ && row <= highlightLast_) return QBrush(QColor(0x99, 0xAA, 0x00));
+        return {};
     default:
         return {};
     }

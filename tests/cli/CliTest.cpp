@@ -40,6 +40,20 @@ TEST(CliInfo, PrintsTextLines) {
     EXPECT_NE(run.out.find("focal_length: 99.99896586"), std::string::npos);
 }
 
+// Text output writes each number as the shortest text that reads back as it, with an exponent when that
+// is shorter.
+TEST(CliInfo, TextNumbersAreShortAndExact) {
+    const CliRun run = Cli({"wavefront", test::SourcePath("data/Lens/cassegrain.ldt")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    for (std::size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = run.out.substr(start, end - start);
+        EXPECT_LE(line.size(), 40u) << line;
+    }
+    EXPECT_NE(run.out.find("e-"), std::string::npos)
+        << run.out; // the near-zero wavefront of a perfect mirror
+}
+
 TEST(CliInfo, AfocalLensGivesNullsNotInfinity) {
     test::TempDir dir;
     Lens lens = test::MakeLens({{"Ideal Lens", "100", "150", "1"}, {"Ideal Lens", "50", "10", "1"}});

@@ -79,6 +79,24 @@ TEST(CliTrace, BadArgumentsFailWithOneLine) {
     }
 }
 
+// The field curves need a maximum angle, as the window asks for one; the figure of the transverse fans
+// takes its defocus.
+TEST(CliCurves, FieldCurvesNeedAMaximumAngleAndFansTakeTheDefocus) {
+    for (const char* kind : {"astigmatism", "distortion"}) {
+        const CliRun run = Cli({"curves", kLens + "singlet.ldt", "--kind", kind});
+        EXPECT_EQ(run.code, 2) << kind;
+        EXPECT_NE(run.err.find("--max-angle"), std::string::npos) << run.err;
+    }
+    test::TempDir dir;
+    ASSERT_EQ(Cli({"figure", kLens + "singlet.ldt", "--tab", "transverse", "--defocus", "0.125", "-o",
+                   dir.File("fans.svg")})
+                  .code,
+              0);
+    std::string svg;
+    ASSERT_FALSE(ReadWholeFile(dir.File("fans.svg"), svg));
+    EXPECT_NE(svg.find("defocus 0.125 mm"), std::string::npos);
+}
+
 TEST(CliCurves, ColumnsPerWavelengthAndARowPerPoint) {
     const CliRun longitudinal =
         Cli({"curves", kLens + "achromat.ldt", "--kind", "longitudinal", "--steps", "4"});

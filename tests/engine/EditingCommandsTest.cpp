@@ -123,6 +123,20 @@ TEST(FocalLengthScaling, FreeLensScalesIntoASimilarLens) {
     }
 }
 
+// An object at a limited distance (its row marked by the light source) does not count as a fixed face:
+// the diameters scale with the lens.
+TEST(FocalLengthScaling, DiametersOfAFiniteObjectLensScaleToo) {
+    Lens lens = Sample("achromat-finite.ldt");
+    ScriptedHost host;
+    ParaxialTrace paraxial;
+    ASSERT_EQ(PrepareForCalculation(lens, paraxial, host), Readiness::Ready);
+    const double f = lens.FocalLength();
+    const double diameter = *ParseNumber(lens.Text(col::EffectiveDiameter, 3));
+    ASSERT_TRUE(ScaleToFocalLength(lens, paraxial, 2 * f, host));
+    EXPECT_TRUE(Near(lens.FocalLength(), 2 * f, 1e-9));
+    EXPECT_TRUE(Near(*ParseNumber(lens.Text(col::EffectiveDiameter, 3)), 2 * diameter, 1e-9));
+}
+
 // Air planes between faces 1 and 5: shifting and tilting any of them changes no ray.
 Lens PlanesAndALens() {
     return MakeLens({{"Air", "0", "10", "1", "", "60"},

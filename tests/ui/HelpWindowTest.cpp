@@ -97,7 +97,8 @@ private slots:
         QVERIFY(!host.Help());
         host.ShowHelp(42);
         QVERIFY(host.Help() && host.Help()->isVisible());
-        QCOMPARE(QFileInfo(host.Help()->Browser()->source().toLocalFile()).fileName(), QString("third-order.html"));
+        QCOMPARE(QFileInfo(host.Help()->Browser()->source().toLocalFile()).fileName(),
+                 QString("third-order.html"));
         host.ShowHelp(0);
         QCOMPARE(QFileInfo(host.Help()->Browser()->source().toLocalFile()).fileName(), QString("index.html"));
     }

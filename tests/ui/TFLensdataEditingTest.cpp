@@ -197,10 +197,20 @@ private slots:
         QCOMPARE(lens.ShiftTiltGroups().size(), std::size_t(1));
         QCOMPARE(Text(*w, col::Dy, 4), std::string("0.3"));
 
-        // Overlapping without nesting: refused.
+        // Overlapping without nesting: refused. While the group is picked, its rows are painted in the
+        // group colour.
         w->ShiftTiltCommand();
         DoubleClick(*w, col::R, 5);
+        Select(*w, col::R, 7);
+        const auto background = [&](int row) {
+            return w->TableModel()->data(w->TableModel()->IndexOf(0, row), Qt::BackgroundRole);
+        };
+        QCOMPARE(background(5).value<QBrush>().color(), QColor(0x99, 0xAA, 0x00));
+        QCOMPARE(background(7).value<QBrush>().color(), QColor(0x99, 0xAA, 0x00));
+        QVERIFY(!background(4).isValid());
+        QVERIFY(!background(8).isValid());
         DoubleClick(*w, col::R, 8);
+        QVERIFY(!background(5).isValid());
         QCOMPARE(host_.messages.last(), QString("Invalid combination"));
         QCOMPARE(lens.ShiftTiltGroups().size(), std::size_t(1));
 
