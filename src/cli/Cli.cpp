@@ -12,10 +12,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App app{"Vitrimo lens calculations on the command line", kProgram};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Print the help of every command");
-    const std::vector<Command> commands = {
-        AddInfoCommand(app),      AddGlassCommand(app), AddTraceCommand(app),  AddCurvesCommand(app),
-        AddSeidelCommand(app),    AddScaleCommand(app), AddFigureCommand(app), AddSpotCommand(app),
-        AddWavefrontCommand(app), AddPsfCommand(app)};
+    std::vector<Command> commands = {AddInfoCommand(app),   AddGlassCommand(app),     AddTraceCommand(app),
+                                     AddCurvesCommand(app), AddSeidelCommand(app),    AddScaleCommand(app),
+                                     AddSpotCommand(app),   AddWavefrontCommand(app), AddPsfCommand(app)};
+#ifdef VITRIMO_WITH_FIGURES
+    commands.push_back(AddFigureCommand(app));
+#endif
 
     // Every number on the command line must be finite: "nan" and "inf" are refused like any other word
     // that is not a number, so they can never reach a calculation or an output.

@@ -16,12 +16,13 @@
 
 namespace vitrimo::cli {
 
-void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host, std::ostream& err) {
-    tracer.Bind(loaded.lens, loaded.paraxial);
+RayTracer& PrepareTracer(LoadedLens& loaded, Host& host, std::ostream& err) {
+    loaded.bench.BindTracer(host);
+    RayTracer& tracer = loaded.bench.Tracer();
     for (int j : tracer.Untraceable())
         err << kProgram << ": warning: wavelength " << WavelengthName(loaded.lens, j)
             << " is not traced: some face has no refractive index for it\n";
-    tracer.EntrancePupilDiameter(host);
+    return tracer;
 }
 
 void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition) {
@@ -31,9 +32,8 @@ void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition) {
     tracer.SetTracedWavelengths({listPosition});
 }
 
-CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
-                              const std::string& kindName, const CurveSettings& settings, Host& host,
-                              std::ostream& err) {
+CurveResult ComputeNamedCurve(LoadedLens& loaded, const std::string& lensPath, const std::string& kindName,
+                              const CurveSettings& settings, Host& host, std::ostream& err) {
     const CurveKind kind = kindName == "longitudinal"  ? CurveKind::Longitudinal
                            : kindName == "transverse"  ? CurveKind::Transverse
                            : kindName == "astigmatism" ? CurveKind::Astigmatism
@@ -41,8 +41,7 @@ CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::
     // The field curves run from the axis to the maximum angle: without one there is nothing to compute.
     if ((kind == CurveKind::Astigmatism || kind == CurveKind::Distortion) && !(settings.maxAngle > 0))
         throw UsageError{"--kind " + kindName + " needs --max-angle DEG greater than 0"};
-    PrepareTracer(tracer, loaded, host, err);
-    CurveResult curve = ComputeCurve(tracer, kind, settings, host);
+    CurveResult curve = ComputeCurve(PrepareTracer(loaded, host, err), kind, settings, host);
     if (!curve.Ok()) throw CommandError{lensPath + ": " + curve.error};
     return curve;
 }
@@ -71,7 +70,7 @@ void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err) {
     for (const auto& title : read.unknownColumns)
         err << kProgram << ": warning: " << path << ": unknown column \"" << title << "\" ignored\n";
     CliHost host;
-    loaded.readiness = PrepareForCalculation(loaded.lens, loaded.paraxial, host);
+    loaded.readiness = loaded.bench.Prepare(host);
     if (loaded.readiness == Readiness::Cancelled) {
         const std::string question =
             host.Unanswered().empty() ? "a value is missing" : host.Unanswered().back();

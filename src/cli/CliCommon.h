@@ -4,6 +4,7 @@
 #include "engine/AberrationCurves.h"
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
+#include "engine/Workbench.h"
 #include "model/Lens.h"
 
 #include <CLI/CLI.hpp>
@@ -49,9 +50,12 @@ Command AddFigureCommand(CLI::App& app);
 std::string ProgramDataDir();
 
 // A lens read from a file, with its arrays and paraxial data brought up to date.
+// The workbench of one command: the lens read from a file, its paraxial data and the ray tracer, as the
+// desktop program holds them.
 struct LoadedLens {
-    Lens lens;
-    ParaxialTrace paraxial;
+    Workbench bench;
+    Lens& lens = bench.LensData();
+    ParaxialTrace& paraxial = bench.Paraxial();
     Readiness readiness = Readiness::NoImage;
 };
 
@@ -61,9 +65,9 @@ void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err);
 // The same, and a real paraxial image is required (the real-ray commands).
 void LoadLensWithImage(const std::string& path, LoadedLens& loaded, std::ostream& err);
 
-// Binds `tracer` to a loaded lens and finds its entrance pupil. Marked wavelengths that cannot be traced
-// (some face has no index for them) are left out with a warning on `err`.
-void PrepareTracer(RayTracer& tracer, LoadedLens& loaded, Host& host, std::ostream& err);
+// Binds the workbench's tracer to the loaded lens and finds its entrance pupil. Marked wavelengths that
+// cannot be traced (some face has no index for them) are left out with a warning on `err`.
+RayTracer& PrepareTracer(LoadedLens& loaded, Host& host, std::ostream& err);
 // Traces only one wavelength (list position), which must have an index on every face.
 void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition);
 
@@ -71,11 +75,10 @@ void TraceOnly(RayTracer& tracer, const Lens& lens, int listPosition);
 inline const std::vector<std::string> kCurveKindNames{"longitudinal", "transverse", "astigmatism",
                                                       "distortion"};
 
-// Binds `tracer` to a loaded lens, finds the entrance pupil and computes one curve kind named as in
+// Binds the tracer to a loaded lens, finds the entrance pupil and computes one curve kind named as in
 // kCurveKindNames; a failure is a CommandError naming the lens file.
-CurveResult ComputeNamedCurve(RayTracer& tracer, LoadedLens& loaded, const std::string& lensPath,
-                              const std::string& kindName, const CurveSettings& settings, Host& host,
-                              std::ostream& err);
+CurveResult ComputeNamedCurve(LoadedLens& loaded, const std::string& lensPath, const std::string& kindName,
+                              const CurveSettings& settings, Host& host, std::ostream& err);
 
 // The list position of a wavelength named by its line letter (t s A r C d e F g h i) or added title.
 int WavelengthByName(const Lens& lens, const std::string& name);

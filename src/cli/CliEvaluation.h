@@ -6,9 +6,12 @@
 #include "evaluation/PointSpread.h"
 #include "evaluation/ScreenMap.h"
 
-#include <QSize>
 #include <string>
 #include <vector>
+
+#ifdef VITRIMO_WITH_FIGURES
+#include <QSize>
+#endif
 
 namespace vitrimo::cli {
 
@@ -24,10 +27,10 @@ struct EvaluationOptions {
     double defocus = 0;     // mm from the paraxial image
 };
 
-// Loads the lens (a real image required), binds the tracer to it, finds the entrance pupil and picks
-// the traced wavelengths. Returns the tracer's defocus for the options' defocus from the paraxial image.
-double PrepareEvaluation(RayTracer& tracer, LoadedLens& loaded, const EvaluationOptions& options,
-                         std::ostream& err);
+// Loads the lens (a real image required), binds the workbench's tracer to it, finds the entrance pupil
+// and picks the traced wavelengths. Returns the tracer's defocus for the options' defocus from the
+// paraxial image.
+double PrepareEvaluation(LoadedLens& loaded, const EvaluationOptions& options, std::ostream& err);
 
 // The first "Screen" face of the lens with its map, read from "screen.txt" beside the lens file; nullopt
 // when the lens has no screen. A missing or malformed map is a CommandError.
@@ -36,9 +39,6 @@ std::optional<ScreenFace> ScreenOfLens(const LoadedLens& loaded, const RayTracer
 
 // The warning for a PSF whose pupil grid is too coarse for its wavefront.
 std::string UndersampledText(const PsfResult& psf);
-
-// Text needs a GUI application object; a command line has no display, so it draws offscreen.
-void EnsureGuiApplication();
 
 // The figure tabs of the evaluation: "spot", "wavefront-line", "wavefront-face", "psf".
 inline const std::vector<std::string> kEvaluationTabNames{"spot", "wavefront-line", "wavefront-face", "psf"};
@@ -53,8 +53,13 @@ struct EvaluationFigureOptions {
     int pupil = 32;
 };
 
+#ifdef VITRIMO_WITH_FIGURES
+// Text needs a GUI application object; a command line has no display, so it draws offscreen.
+void EnsureGuiApplication();
+
 // Computes an evaluation tab and draws it into `output` (PNG, SVG or PDF) of `size` pixels.
 void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::string& output, QSize size,
                           std::ostream& err);
+#endif
 
 } // namespace vitrimo::cli

@@ -71,23 +71,11 @@ double PsfBrightness(const PsfResult& psf) {
 
 } // namespace
 
-double PrepareEvaluation(RayTracer& tracer, LoadedLens& loaded, const EvaluationOptions& options,
-                         std::ostream& err) {
-    LoadLensWithImage(options.lens, loaded, err);
-    CliHost host;
-    tracer.Bind(loaded.lens, loaded.paraxial);
-    tracer.EntrancePupilDiameter(host);
-    if (!options.wavelength.empty())
-        tracer.SetTracedWavelengths({WavelengthByName(loaded.lens, options.wavelength)});
-    // The option counts from the paraxial image; the tracer's defocus from the last distance.
-    return tracer.ParaxialImageDistance() - tracer.LastDistance() + options.defocus;
-}
-
 void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::string& output, QSize size,
                           std::ostream& err) {
     LoadedLens loaded;
-    RayTracer tracer;
-    const double defocus = PrepareEvaluation(tracer, loaded, options.evaluation, err);
+    RayTracer& tracer = loaded.bench.Tracer();
+    const double defocus = PrepareEvaluation(loaded, options.evaluation, err);
     const std::string& lensPath = options.evaluation.lens;
     CliHost host;
     EvaluationLook look;

@@ -102,14 +102,14 @@ Command AddFigureCommand(CLI::App& app) {
                 LoadedLens loaded;
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 CurveSettings settings;
                 settings.steps = options->steps;
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
                 settings.defocus = options->defocus;
                 const CurveResult curve =
-                    ComputeNamedCurve(tracer, loaded, options->lens, options->tab, settings, host, err);
+                    ComputeNamedCurve(loaded, options->lens, options->tab, settings, host, err);
                 FigureLook look;
                 if (options->scale > 0) look.curveScale = look.distortionScale = options->scale;
                 const AberrationPlot plot = MakeAberrationPlot(tracer, loaded.lens, curve, settings, look);

@@ -29,7 +29,7 @@ Command AddInfoCommand(CLI::App& app) {
                 const bool finiteObject = lens.Text(col::GlassName, 1) != "Air";
                 const int stop = lens.StopSurfaceIndex();
                 // The entrance pupil diameter comes from real rays aimed at the rim of the stop.
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 tracer.Bind(lens, loaded.paraxial);
                 CliHost host;
                 const double pupilDiameter = tracer.EntrancePupilDiameter(host);

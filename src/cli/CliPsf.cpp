@@ -3,11 +3,14 @@
 #include "cli/CliHost.h"
 #include "evaluation/FftMemory.h"
 #include "evaluation/PointSpread.h"
-#include "figures/EvaluationPainter.h"
-#include "figures/FigureExport.h"
 #include "model/NumberFormat.h"
 
+#ifdef VITRIMO_WITH_FIGURES
+#include "figures/EvaluationPainter.h"
+#include "figures/FigureExport.h"
+
 #include <QPainter>
+#endif
 #include <filesystem>
 #include <memory>
 
@@ -68,9 +71,14 @@ Command AddPsfCommand(CLI::App& app) {
     psf->add_flag("--json", options->json, "Print one JSON object");
 
     return {psf, [options](std::ostream& out, std::ostream& err) {
+#ifdef VITRIMO_WITH_FIGURES
                 if (!options->output.empty() &&
                     FigureFormat(QString::fromStdString(options->output)) != "png")
                     throw CommandError{"\"" + options->output + "\": the image is written as PNG (.png)"};
+#else
+                if (!options->output.empty())
+                    throw CommandError{"this vitrimo-cli was built without figures: it cannot write images"};
+#endif
                 if (const auto memory = CurrentMemoryStatus()) {
                     const FftMemoryVerdict verdict = JudgeFftMemory(options->fftSize, *memory);
                     if (verdict == FftMemoryVerdict::Impossible)
@@ -80,9 +88,9 @@ Command AddPsfCommand(CLI::App& app) {
                             << ": warning: Not enough physical memory. It takes much time for calculation.\n";
                 }
                 LoadedLens loaded;
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 PsfSettings settings;
-                settings.defocus = PrepareEvaluation(tracer, loaded, options->evaluation, err);
+                settings.defocus = PrepareEvaluation(loaded, options->evaluation, err);
                 settings.fieldAngle = options->evaluation.angle;
                 settings.fftSize = options->fftSize;
                 settings.pupilDivision = NormalisedPupilDivision(options->pupil, options->fftSize);
@@ -92,6 +100,7 @@ Command AddPsfCommand(CLI::App& app) {
                 if (!result.valid) throw CommandError{options->evaluation.lens + ": " + result.status};
                 if (result.undersampled) err << kProgram << ": warning: " << UndersampledText(result) << '\n';
 
+#ifdef VITRIMO_WITH_FIGURES
                 if (!options->output.empty()) {
                     // The stored image at its own pixels: one pixel of the reference wavelength each.
                     const int pixels = result.imageSize;
@@ -103,6 +112,7 @@ Command AddPsfCommand(CLI::App& app) {
                                                     });
                     if (error) throw CommandError{error->toStdString()};
                 }
+#endif
 
                 nlohmann::ordered_json json;
                 json["strehl"] = result.strehl;

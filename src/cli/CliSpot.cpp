@@ -27,6 +27,16 @@ std::string Cell(const nlohmann::ordered_json& value) {
 
 } // namespace
 
+double PrepareEvaluation(LoadedLens& loaded, const EvaluationOptions& options, std::ostream& err) {
+    LoadLensWithImage(options.lens, loaded, err);
+    CliHost host;
+    RayTracer& tracer = PrepareTracer(loaded, host, err);
+    if (!options.wavelength.empty())
+        TraceOnly(tracer, loaded.lens, WavelengthByName(loaded.lens, options.wavelength));
+    // The option counts from the paraxial image; the tracer's defocus from the last distance.
+    return tracer.ParaxialImageDistance() - tracer.LastDistance() + options.defocus;
+}
+
 Command AddSpotCommand(CLI::App& app) {
     struct Options {
         EvaluationOptions evaluation;
@@ -49,9 +59,9 @@ Command AddSpotCommand(CLI::App& app) {
 
     return {spot, [options](std::ostream& out, std::ostream& err) {
                 LoadedLens loaded;
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 SpotSettings settings;
-                settings.defocus = PrepareEvaluation(tracer, loaded, options->evaluation, err);
+                settings.defocus = PrepareEvaluation(loaded, options->evaluation, err);
                 settings.fieldAngle = options->evaluation.angle;
                 settings.steps = options->steps;
                 CliHost host;

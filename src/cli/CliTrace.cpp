@@ -55,8 +55,7 @@ Command AddTraceCommand(CLI::App& app) {
                 LoadedLens loaded;
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
-                RayTracer tracer;
-                PrepareTracer(tracer, loaded, host, err);
+                RayTracer& tracer = PrepareTracer(loaded, host, err);
                 const int wavelength = options->wavelength.empty()
                                            ? loaded.lens.Wavelengths().Reference()
                                            : WavelengthByName(loaded.lens, options->wavelength);
@@ -121,14 +120,14 @@ Command AddCurvesCommand(CLI::App& app) {
                 LoadedLens loaded;
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 CurveSettings settings;
                 settings.steps = options->steps;
                 settings.fieldAngle = options->angle;
                 settings.maxAngle = options->maxAngle;
                 settings.defocus = options->defocus;
                 const CurveResult curve =
-                    ComputeNamedCurve(tracer, loaded, options->lens, options->kind, settings, host, err);
+                    ComputeNamedCurve(loaded, options->lens, options->kind, settings, host, err);
                 const CurveKind kind = curve.kind;
 
                 std::vector<std::string> names;

@@ -34,9 +34,9 @@ Command AddWavefrontCommand(CLI::App& app) {
 
     return {wavefront, [options](std::ostream& out, std::ostream& err) {
                 LoadedLens loaded;
-                RayTracer tracer;
+                RayTracer& tracer = loaded.bench.Tracer();
                 WavefrontSettings settings;
-                settings.defocus = PrepareEvaluation(tracer, loaded, options->evaluation, err);
+                settings.defocus = PrepareEvaluation(loaded, options->evaluation, err);
                 settings.fieldAngle = options->evaluation.angle;
                 settings.steps = options->steps > 0 ? options->steps : options->line ? 30 : 15;
                 CliHost host;

@@ -16,6 +16,7 @@ constexpr double kNewtonTolerance = 1e-12;
 constexpr int kAimExpansionCap = 4000;
 constexpr int kAimBisectionCap = 200;
 constexpr double kAimTolerance = 1e-12; // relative to the size of the aimed-at surface
+constexpr int kStopCheckRays = 8192;    // rays between two questions whether to go on (a power of 2)
 
 // One ray's state while a surface is processed.
 struct Ray {
@@ -265,6 +266,11 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
                A12 = s.aspheric[4], A14 = s.aspheric[5];
 
     for (int r = 0; r < block.count; ++r) {
+        // A long bundle asks between blocks of rays whether to go on, so that Stop is felt at once.
+        if ((r & (kStopCheckRays - 1)) == 0 && r > 0 && host_ && !host_->KeepGoing()) {
+            context_.run = false;
+            return;
+        }
         if (!Processed(block, r)) continue;
         Ray ray = Load(block, r);
         Real X = ray.x - pivot;
@@ -470,7 +476,11 @@ TraceOutcome RayTracer::TraceSurfaces(Host& host, int first, int last) {
             if (!host.KeepGoing() || !context_.run) return {false, {}};
             context_.indexBefore = context_.indexAfter;
             context_.indexAfter = indices_[static_cast<std::size_t>(i) * listCount_ + j];
-            if (!RefractAtSurface(i, w)) return {false, error_};
+            host_ = &host;
+            const bool refracted = RefractAtSurface(i, w);
+            host_ = nullptr;
+            if (!refracted) return {false, error_};
+            if (!context_.run) return {false, {}};
         }
     }
     return {};

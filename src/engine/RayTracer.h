@@ -189,6 +189,7 @@ private:
     std::vector<double> indices_; // [i * listCount + j]
     int listCount_ = 0;
     std::string error_;
+    Host* host_ = nullptr; // during TraceSurfaces: asked between blocks of rays whether to go on
 };
 
 } // namespace vitrimo

@@ -46,9 +46,14 @@ public:
     // without a button counts as Cancel (or as the only button there is).
     virtual Button Ask(MessageKind kind, const Wording& text, Buttons buttons, int helpTopic = 0) = 0;
 
-    // Called at natural boundaries of long work (each surface, each FFT row block, each merit
-    // evaluation). The desktop program processes pending events here; false means stop now.
+    // Called at natural boundaries of long work (each surface, each block of rays, each FFT row block,
+    // each merit evaluation); false means stop now. A calculation on a worker thread reads the stop
+    // request here; it must be cheap and safe to call from that thread.
     virtual bool KeepGoing() { return true; }
+
+    // How far long work has come, 0 ... 100, where a window shows progress. Safe to call from a worker
+    // thread.
+    virtual void ReportProgress(int /*percent*/) {}
 
     // Asks the window to put the table cursor on a cell before a question about that cell.
     virtual void FocusCell(int /*column*/, int /*row*/) {}

@@ -1,6 +1,7 @@
 #include "ui/ProgramWindows.h"
 
 #include "model/NumberFormat.h"
+#include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFGlasdata.h"
@@ -70,6 +71,13 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         thirdOrder_->close();
         aberration_->close();
         if (wavelengths_->isVisible()) wavelengths_->Refresh();
+    });
+    // While a calculation runs, the windows that change the lens or calculate wait (the aberration
+    // window disables its own commands and keeps Stop).
+    // (The windows are the main window's children: they outlive this object.)
+    const std::vector<QWidget*> waiting = {glassChooser_, glassData_, thirdOrder_, wavelengths_, angleTable_};
+    QObject::connect(&main.Runner(), &CalculationRunner::BusyChanged, glassChooser_, [waiting](bool busy) {
+        for (QWidget* window : waiting) window->setEnabled(!busy);
     });
     main.AddSettingsWriter([this](IniFile& ini) {
         thirdOrder_->WriteSettings(ini);

@@ -98,7 +98,7 @@ Button QtHost::Ask(MessageKind kind, const Wording& text, Buttons buttons, int h
 }
 
 bool QtHost::KeepGoing() {
-    QCoreApplication::processEvents();
+    // Long work runs on the calculation runner's thread with a host of its own; what runs here is short.
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "model/NumberFormat.h"
 #include "model/TableRules.h"
 #include "model/Texts.h"
+#include "ui/CalculationRunner.h"
 #include "ui/LensCellDelegate.h"
 #include "ui/LensTableModel.h"
 #include "ui/LensTableView.h"
@@ -52,16 +53,21 @@ const char* const kNotYetAvailable[] = {
 
 } // namespace
 
-TFLensdata::TFLensdata(UiHost& host, MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent), host_(host), workspace_(std::move(setup.workspace)),
+TFLensdata::TFLensdata(Workbench& bench, UiHost& host, MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent), bench_(bench), host_(host), workspace_(std::move(setup.workspace)),
       settings_(std::move(setup.settingsPath), std::move(setup.fallbackSettingsPath)),
-      programDataDir_(std::move(setup.programDataDir)) {
+      programDataDir_(std::move(setup.programDataDir)), lens_(bench.LensData()), paraxial_(bench.Paraxial()) {
+    runner_ = new CalculationRunner(this);
+    connect(runner_, &CalculationRunner::BusyChanged, this, &TFLensdata::CalculationBusy);
     FormCreate();
 }
 
 // The lens and the engine object are members and go before the QWidget base, whose destructor still
 // closes the window and delivers events: nothing may reach them from then on.
 TFLensdata::~TFLensdata() {
+    // A calculation still running uses the lens: it ends before anything goes.
+    runner_->StopAndWait();
+    runner_->disconnect(this);
     memo_->disconnect(this);
     table_->selectionModel()->disconnect(this);
     table_->setModel(nullptr);
@@ -174,6 +180,8 @@ void TFLensdata::FormShow() {
 }
 
 void TFLensdata::closeEvent(QCloseEvent* event) {
+    // Closing ends the program: a running calculation stops first.
+    runner_->StopAndWait();
     if (FormCloseQuery())
         event->accept();
     else
@@ -570,6 +578,27 @@ void TFLensdata::Inifile1Click() {
 // ---------------------------------------------------------------------------------------------------
 // Labels, caption, enabling
 
+void TFLensdata::CalculationBusy(bool busy) {
+    // Commands that only show or copy stay; the others wait for the calculation.
+    static const QStringList kAlwaysAvailable = {
+        "actCopy", "actContents",    "tbHelp",      "actAbout", "actShowHint",
+        "actFont", "actSelectCells", "actEditCell", "actExit",  "tbExit"};
+    if (busy) {
+        disabledWhileBusy_.clear();
+        for (const auto& [name, action] : actions_) {
+            if (!action->isEnabled() || kAlwaysAvailable.contains(name)) continue;
+            action->setEnabled(false);
+            disabledWhileBusy_.push_back(action);
+        }
+    } else {
+        for (QAction* action : disabledWhileBusy_) action->setEnabled(true);
+        disabledWhileBusy_.clear();
+        UpdateCommands();
+    }
+    model_->SetEditing(!busy && !selectCells_);
+    memo_->setReadOnly(busy);
+}
+
 void TFLensdata::UpdateCaption() {
     setWindowTitle(Tr(mainTexts::CaptionPrefix) + QString::fromStdString(lens_.FileName()));
 }
@@ -729,6 +758,11 @@ void TFLensdata::ResetTable() {
 // Calculations
 
 Readiness TFLensdata::PrepareForCalculation() {
+    // While a calculation runs on the lens nothing may rebuild it: the state as it is.
+    if (runner_->Busy())
+        return !lens_.ArraysCurrent()   ? Readiness::Cancelled
+               : paraxial_.ImageValid() ? Readiness::Ready
+                                        : Readiness::NoImage;
     if (pick_ != Pick::None) EndPick();
     // Faces without a d-line index are deleted by the calculation: the lens before that is one Undo step.
     std::optional<Lens> before;

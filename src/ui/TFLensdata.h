@@ -5,6 +5,7 @@
 
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
+#include "engine/Workbench.h"
 #include "model/FaceCommands.h"
 #include "model/IniFile.h"
 #include "model/Lens.h"
@@ -27,6 +28,7 @@ class QToolBar;
 
 namespace vitrimo {
 
+class CalculationRunner;
 class LensTableModel;
 class LensTableView;
 
@@ -43,11 +45,16 @@ public:
     // What AskSaveChanges found: no question (the data was unchanged), or the button pressed.
     enum class SaveAnswer { NotAsked, Yes, No, Cancel };
 
-    TFLensdata(UiHost& host, MainWindowSetup setup, QWidget* parent = nullptr);
+    // `bench` holds the lens, its paraxial data and the ray tracer for the program's life; it outlives the
+    // window.
+    TFLensdata(Workbench& bench, UiHost& host, MainWindowSetup setup, QWidget* parent = nullptr);
     ~TFLensdata() override;
 
+    Workbench& Bench() { return bench_; }
     Lens& LensData() { return lens_; }
     ParaxialTrace& Paraxial() { return paraxial_; }
+    // The program's calculations off the window thread; while one runs, the windows change nothing.
+    CalculationRunner& Runner() { return *runner_; }
     const Workspace& Directories() const { return workspace_; }
     UiHost& HostOf() { return host_; }
 
@@ -172,6 +179,9 @@ private:
     void ReadSettings();
     void ApplyScreenLimits();
 
+    // A calculation started or ended: every command that could change the lens or start another
+    // calculation is disabled while it runs, and the table cannot be edited.
+    void CalculationBusy(bool busy);
     void UpdateCaption();
     void UpdateFaceCommands();
     void SetAnalysisEnabled(bool on);
@@ -201,12 +211,14 @@ private:
     void LoadLastData();
     void ShowFocalLengthQuietly();
 
+    Workbench& bench_;
     UiHost& host_;
     Workspace workspace_;
     SettingsFile settings_;
     QString programDataDir_;
-    Lens lens_;
-    ParaxialTrace paraxial_;
+    Lens& lens_;
+    ParaxialTrace& paraxial_;
+    CalculationRunner* runner_ = nullptr;
 
     LensTableModel* model_ = nullptr;
     LensTableView* table_ = nullptr;
@@ -224,6 +236,7 @@ private:
     QString saveDialogFileName_;
     std::vector<QString> recentFiles_; // absolute paths, newest first
     QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> disabledWhileBusy_; // the commands CalculationBusy disabled
 
     // Undo: the texts a Cut or Paste overwrote (as a clipboard block anchored at a cell), the text a cell had
     // before it was edited, and the snapshot file after a rescaling.

@@ -8,6 +8,7 @@
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
 #include "model/TableRules.h"
+#include "ui/CalculationRunner.h"
 #include "ui/LensTableModel.h"
 #include "ui/LensTableView.h"
 #include "ui/Locale.h"
@@ -38,6 +39,8 @@ bool IsFaceNumber(const std::string& text) {
 // Keys and clicks on the table
 
 bool TFLensdata::eventFilter(QObject* watched, QEvent* event) {
+    // While a calculation runs the table is only looked at.
+    if (runner_->Busy()) return QMainWindow::eventFilter(watched, event);
     // While a cell editor is open, the keys it passes on (Return after typing) are not table commands.
     if (watched == table_ && event->type() == QEvent::KeyPress && !table_->Editing()) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -72,7 +75,7 @@ bool TFLensdata::eventFilter(QObject* watched, QEvent* event) {
 void TFLensdata::SetSelectMode(bool selectCells) {
     selectCells_ = selectCells;
     Action(selectCells ? "actSelectCells" : "actEditCell")->setChecked(true);
-    model_->SetEditing(!selectCells);
+    model_->SetEditing(!selectCells && !runner_->Busy());
     table_->setSelectionMode(selectCells ? QAbstractItemView::ContiguousSelection
                                          : QAbstractItemView::SingleSelection);
 }
@@ -81,6 +84,7 @@ void TFLensdata::SetSelectMode(bool selectCells) {
 // Double-clicks and picks
 
 void TFLensdata::CellDoubleClicked(int column, int row) {
+    if (runner_->Busy()) return; // the commands of a cell change the lens
     if (pick_ != Pick::None) {
         CompletePick(row);
         return;

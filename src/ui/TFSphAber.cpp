@@ -4,6 +4,7 @@
 #include "figures/FigureExport.h"
 #include "model/NumberFormat.h"
 #include "ui/AberrationTexts.h"
+#include "ui/CalculationRunner.h"
 #include "ui/Locale.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/ProgramIcon.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +96,7 @@ const char* const kSpotActions[] = {"actDrawCircle", "actCircleSize", "actDrawAi
 
 TFSphAber::TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& angleTable)
     : QMainWindow(&main, Qt::Window), main_(main), wavelengths_(wavelengths), angleTable_(angleTable),
-      angles_(SweepTableKind::Angles) {
+      tracer_(main.Bench().Tracer()), angles_(SweepTableKind::Angles) {
     setObjectName("TFSphAber");
     setWindowIcon(ProgramIcon());
     BuildMenus();
@@ -102,6 +104,7 @@ TFSphAber::TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& an
     ApplyWording();
     resize(720, 560);
     ReadSettings(main.Settings().Load(main.HostOf()));
+    connect(&main.Runner(), &CalculationRunner::BusyChanged, this, &TFSphAber::SetBusy);
 }
 
 TFSphAber::~TFSphAber() = default;
@@ -193,15 +196,12 @@ void TFSphAber::BuildMenus() {
     connect(Action("tbClose"), &QAction::triggered, this, &QWidget::close);
     connect(Action("tbRecalculation"), &QAction::triggered, this, &TFSphAber::Execute);
     connect(Action("actExecute"), &QAction::triggered, this, &TFSphAber::Execute);
-    connect(Action("actStop"), &QAction::triggered, this, [this] {
-        tracer_.Context().run = false;
-        waitLabel_->show();
-    });
+    connect(Action("actStop"), &QAction::triggered, this, &TFSphAber::StopCalculation);
     const auto openWavelengths = [this] { wavelengths_.ShowWindow(); };
     connect(Action("actWavelength"), &QAction::triggered, this, openWavelengths);
     connect(Action("tbWavelength"), &QAction::triggered, this, openWavelengths);
     connect(&wavelengths_, &QDialog::finished, this, [this] {
-        if (isVisible()) ShowTab(tab_);
+        if (isVisible() && !main_.Runner().Busy()) ShowTab(tab_);
     });
     const auto help = [this] { main_.HostOf().ShowHelp(aberrationTexts::kHelpTopic); };
     connect(Action("actHelp"), &QAction::triggered, this, help);
@@ -474,6 +474,11 @@ void TFSphAber::ShowControlsOfTab() {
 
 void TFSphAber::ShowTab(Tab tab) {
     if (tab >= Spot) return;
+    if (main_.Runner().Busy()) { // the lens and the tracer are in use
+        show();
+        raise();
+        return;
+    }
     tab_ = tab;
     tabs_->blockSignals(true);
     tabs_->setCurrentIndex(tab);
@@ -493,11 +498,7 @@ void TFSphAber::ShowTab(Tab tab) {
     nextButton_->setEnabled(angles.size() >= 2);
     ShowControlsOfTab();
     // The entrance pupil is found on the axis.
-    tracer_.Bind(main_.LensData(), main_.Paraxial());
-    const double angle = tracer_.Context().fieldAngle;
-    tracer_.Context().fieldAngle = 0;
-    tracer_.EntrancePupilDiameter(main_.HostOf());
-    tracer_.Context().fieldAngle = angle;
+    main_.Bench().BindTracer(main_.HostOf());
     if (FieldTab() && maxAngle_ <= 0) {
         // The field curves need a maximum angle: asked once here, as the bending window does.
         AskAngle(Wording{"Astigmat, Distortion Max Angle", "像面湾曲、歪曲収差 最大入射角"}, MaxAnglePrompt,
@@ -508,7 +509,7 @@ void TFSphAber::ShowTab(Tab tab) {
 }
 
 void TFSphAber::Execute() {
-    if (busy_ || tab_ >= Spot || !tracer_.Bound()) return;
+    if (busy_ || main_.Runner().Busy() || tab_ >= Spot || !tracer_.Bound()) return;
     if (!ReadBoxes()) return;
     if (FieldTab() && maxAngle_ <= 0) {
         hasPlot_ = false;
@@ -518,15 +519,33 @@ void TFSphAber::Execute() {
     }
     statusBar()->clearMessage();
     hint_.clear();
-    SetBusy(true);
+    stopRequested_ = false;
     const CurveSettings settings = Settings();
-    curve_ = ComputeCurve(tracer_, KindOf(tab_), settings, main_.HostOf());
-    const bool stopped = !tracer_.Context().run;
-    SetBusy(false);
+    const CurveKind kind = KindOf(tab_);
+    RayTracer* tracer = &tracer_;
+    calculating_ = main_.Runner().Start<CurveResult>(
+        this, [tracer, kind, settings](Host& host) { return ComputeCurve(*tracer, kind, settings, host); },
+        [this, settings](CurveResult curve) { ShowCurve(std::move(curve), settings); });
+}
+
+void TFSphAber::StopCalculation() {
+    if (!calculating_) return;
+    stopRequested_ = true;
+    main_.Runner().Stop();
+    waitLabel_->show();
+}
+
+void TFSphAber::closeEvent(QCloseEvent* event) {
+    if (calculating_) main_.Runner().StopAndWait();
+    QMainWindow::closeEvent(event);
+}
+
+void TFSphAber::ShowCurve(CurveResult curve, const CurveSettings& settings) {
+    curve_ = std::move(curve);
     if (!curve_.Ok()) {
         hasPlot_ = false;
         hint_ = QString::fromStdString(curve_.error);
-        if (!stopped) main_.HostOf().Tell(MessageKind::Error, Wording{curve_.error, curve_.error});
+        if (!stopRequested_) main_.HostOf().Tell(MessageKind::Error, Wording{curve_.error, curve_.error});
         Redraw();
         return;
     }
@@ -549,12 +568,13 @@ void TFSphAber::Redraw() {
 
 void TFSphAber::SetBusy(bool busy) {
     busy_ = busy;
+    if (!busy) calculating_ = false;
     for (const auto& [name, action] : actions_)
         if (name != "actStop" && name != "actPreview" && name != "tbPreview" && name != "actBending" &&
             name != "tbBending" &&
             std::find(std::begin(kSpotActions), std::end(kSpotActions), name) == std::end(kSpotActions))
             action->setEnabled(!busy);
-    Action("actStop")->setEnabled(busy);
+    Action("actStop")->setEnabled(busy && calculating_);
     tabs_->setEnabled(!busy);
     for (QWidget* widget : {static_cast<QWidget*>(defocusBox_), static_cast<QWidget*>(degreeBox_),
                             static_cast<QWidget*>(minuteBox_), static_cast<QWidget*>(scaleBox_)})
@@ -662,7 +682,7 @@ void TFSphAber::Stale() {
 }
 
 void TFSphAber::RecalculateIfStale() {
-    if (!stale_ || busy_ || !isVisible()) return;
+    if (!stale_ || busy_ || main_.Runner().Busy() || !isVisible()) return;
     stale_ = false;
     const Lens& lens = main_.LensData();
     if (!lens.DataModified() && lens.ArraysCurrent() && tracer_.Bound()) {

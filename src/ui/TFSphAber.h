@@ -47,13 +47,17 @@ public:
     TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& angleTable);
     ~TFSphAber() override;
 
+    // The program's one ray tracer (the main window's workbench holds it).
     RayTracer& Tracer() { return tracer_; }
 
     // Shows the window on a tab and calculates (the main window's Aber. Figure items).
     void ShowTab(Tab tab);
     Tab CurrentTab() const { return tab_; }
-    // Traces and draws the current tab from the values in the boxes.
+    // Traces the current tab from the values in the boxes, on the calculation runner's thread, and draws
+    // the result when it comes back. Nothing happens while a calculation runs.
     void Execute();
+    // Asks the running calculation to stop (the Stop command).
+    void StopCalculation();
 
     // The up/down controls: defocus and angle by their intervals, the scale doubled or halved.
     void StepDefocus(int direction);
@@ -87,6 +91,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Closing the window during a calculation stops it.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();
@@ -99,7 +105,11 @@ private:
     bool ReadBoxes();
     void WriteAngleBoxes(double degrees);
     void Redraw();
+    // A calculation started or ended (in any window): the commands that could start another one, or
+    // change what is traced, wait; Stop works.
     void SetBusy(bool busy);
+    // The curve computed on the runner's thread, back on the window's.
+    void ShowCurve(CurveResult curve, const CurveSettings& settings);
     void Stale();
     void RecalculateIfStale();
     bool AskAngle(const Wording& caption, const Wording& prompt, double& value);
@@ -107,7 +117,7 @@ private:
     TFLensdata& main_;
     TFWaveLgthSlct& wavelengths_;
     TFSGList& angleTable_;
-    RayTracer tracer_;
+    RayTracer& tracer_;
 
     QTabBar* tabs_ = nullptr;
     FigureView* figure_ = nullptr;
@@ -139,6 +149,8 @@ private:
     int slot_ = 0;
     bool nextIsStart_ = false;
     bool busy_ = false;
+    bool calculating_ = false; // this window's calculation is running
+    bool stopRequested_ = false;
     bool stale_ = false;
     bool hasPlot_ = false;
     CurveResult curve_;

@@ -3,7 +3,6 @@
 #include "support/ReferenceTrace.h"
 #include "support/TestUtil.h"
 
-#include <QImage>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -150,19 +149,6 @@ TEST(CliPsf, WarnsWhenThePupilGridAliases) {
     EXPECT_EQ(fine.err, "");
 }
 
-TEST(CliPsf, WritesTheImageItComputed) {
-    test::TempDir dir;
-    const CliRun run =
-        Cli({"psf", kLens + "achromat.ldt", "--fft-size", "128", "--pupil", "32", "-o", dir.File("psf.png")});
-    ASSERT_EQ(run.code, 0) << run.err;
-    const QImage image(QString::fromStdString(dir.File("psf.png")));
-    ASSERT_EQ(image.width(), 128);
-    ASSERT_EQ(image.height(), 128);
-    // Bright at the reference point, dark in the corner.
-    EXPECT_GT(qGray(image.pixel(64, 64)), 100);
-    EXPECT_LT(qGray(image.pixel(2, 2)), qGray(image.pixel(64, 64)) / 4);
-}
-
 TEST(CliEvaluation, FailuresAreOneLineAndExitOne) {
     test::TempDir dir;
     Lens kepler = test::MakeLens({{"Ideal Lens", "100", "150", "1"}, {"Ideal Lens", "50", "10", "1"}});
@@ -211,35 +197,6 @@ TEST(CliEvaluation, TextOutputAndNoNaNAnywhere) {
     const CliRun psf = Cli({"psf", kLens + "singlet.ldt"});
     ASSERT_EQ(psf.code, 0);
     EXPECT_NE(psf.out.find("strehl: "), std::string::npos);
-}
-
-TEST(CliFigure, EvaluationTabsDrawTheirFigures) {
-    test::TempDir dir;
-    for (const std::string tab : {"spot", "wavefront-line", "wavefront-face", "psf"}) {
-        const std::string file = dir.File(tab + ".png");
-        const CliRun run = Cli({"figure", kLens + "double-gauss.ldt", "--tab", tab, "--angle", "5", "--size",
-                                "640x480", "-o", file});
-        ASSERT_EQ(run.code, 0) << tab << ": " << run.err;
-        const QImage image(QString::fromStdString(file));
-        ASSERT_EQ(image.size(), QSize(640, 480)) << tab;
-        // The figure's own content, not only ink, paper and grid: coloured marks and curves, or the map's
-        // grey cells.
-        int content = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2) {
-                const QColor c = image.pixelColor(x, y);
-                const int spread =
-                    std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
-                const bool cell = tab == "wavefront-face" && spread == 0 && c.red() > 40 && c.red() < 185;
-                if (spread > 60 || cell) ++content;
-            }
-        EXPECT_GT(content, 200) << tab;
-    }
-    // An angle at which no ray passes still draws the figure, with the window's message.
-    const CliRun none = Cli(
-        {"figure", kLens + "double-gauss.ldt", "--tab", "spot", "--angle", "70", "-o", dir.File("none.png")});
-    EXPECT_EQ(none.code, 0) << none.err;
-    EXPECT_NE(none.err.find("No point exist!"), std::string::npos);
 }
 
 } // namespace

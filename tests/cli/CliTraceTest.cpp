@@ -79,22 +79,13 @@ TEST(CliTrace, BadArgumentsFailWithOneLine) {
     }
 }
 
-// The field curves need a maximum angle, as the window asks for one; the figure of the transverse fans
-// takes its defocus.
-TEST(CliCurves, FieldCurvesNeedAMaximumAngleAndFansTakeTheDefocus) {
+// The field curves need a maximum angle, as the window asks for one.
+TEST(CliCurves, FieldCurvesNeedAMaximumAngle) {
     for (const char* kind : {"astigmatism", "distortion"}) {
         const CliRun run = Cli({"curves", kLens + "singlet.ldt", "--kind", kind});
         EXPECT_EQ(run.code, 2) << kind;
         EXPECT_NE(run.err.find("--max-angle"), std::string::npos) << run.err;
     }
-    test::TempDir dir;
-    ASSERT_EQ(Cli({"figure", kLens + "singlet.ldt", "--tab", "transverse", "--defocus", "0.125", "-o",
-                   dir.File("fans.svg")})
-                  .code,
-              0);
-    std::string svg;
-    ASSERT_FALSE(ReadWholeFile(dir.File("fans.svg"), svg));
-    EXPECT_NE(svg.find("defocus 0.125 mm"), std::string::npos);
 }
 
 TEST(CliCurves, ColumnsPerWavelengthAndARowPerPoint) {
@@ -199,44 +190,5 @@ TEST(CliScale, WritesTheRescaledLensAndItsFocalLength) {
 } // namespace vitrimo
 
 namespace vitrimo {
-namespace {
-
-TEST(CliFigure, DrawsEachTabInEachFormat) {
-    test::TempDir dir;
-    for (const char* tab : {"longitudinal", "transverse", "astigmatism", "distortion"}) {
-        const std::string out = dir.File(std::string(tab) + ".png");
-        const CliRun run = Cli({"figure", kLens + "cooke-triplet.ldt", "--tab", tab, "--max-angle", "15",
-                                "--size", "400x300", "-o", out});
-        ASSERT_EQ(run.code, 0) << run.err;
-        std::string png;
-        ASSERT_FALSE(ReadWholeFile(out, png));
-        EXPECT_EQ(png.substr(1, 3), "PNG");
-    }
-    std::string svg, pdf;
-    ASSERT_EQ(Cli({"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.svg")}).code,
-              0);
-    ASSERT_EQ(Cli({"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.pdf")}).code,
-              0);
-    ASSERT_FALSE(ReadWholeFile(dir.File("f.svg"), svg));
-    ASSERT_FALSE(ReadWholeFile(dir.File("f.pdf"), pdf));
-    EXPECT_NE(svg.find("<svg"), std::string::npos);
-    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-
-    for (const auto& [args, code] : std::vector<std::pair<std::vector<std::string>, int>>{
-             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("f.gif")}, 1},
-             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "big", "-o",
-               dir.File("g.png")},
-              2},
-             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "--size", "0x100", "-o",
-               dir.File("g.png")},
-              2},
-             {{"figure", kLens + "achromat.ldt", "--tab", "longitudinal", "-o", dir.File("no/folder/g.png")},
-              1}}) {
-        const CliRun run = Cli(args);
-        EXPECT_EQ(run.code, code) << args.back();
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    }
-}
-
-} // namespace
+namespace {} // namespace
 } // namespace vitrimo

@@ -1,13 +1,16 @@
 // What the window tests share: a main window opened in a temporary start folder, the locale, cell edits.
 #pragma once
 
+#include "engine/Workbench.h"
 #include "ui/LensTableModel.h"
 #include "ui/TFLensdata.h"
 
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace vitrimo::test {
 
@@ -19,6 +22,20 @@ inline MainWindowSetup SetupIn(const QTemporaryDir& dir, const QString& dataDir 
     return MainWindowSetup{Workspace::At(dir.path().toStdString()), dir.filePath("vitrimo.ini"),
                            dir.filePath("config/vitrimo.ini"), dataDir};
 }
+
+// The workbenches of a test's main windows: each window gets a fresh one, as each run of the program does,
+// and every one lives until the next test starts (a window must not outlive its workbench).
+class Benches {
+public:
+    Workbench& Fresh() {
+        benches_.push_back(std::make_unique<Workbench>());
+        return *benches_.back();
+    }
+    void Clear() { benches_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<Workbench>> benches_;
+};
 
 // Makes `lensFile` the last-data file of the start folder, so the main window opens with it.
 inline bool PlaceLastData(const QTemporaryDir& dir, const QString& lensFile) {

@@ -31,15 +31,17 @@ class ProgramWindowsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     std::unique_ptr<TFLensdata> main_;
     std::unique_ptr<ProgramWindows> windows_;
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         host_ = ScriptedUiHost{};
         QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
         windows_ = std::make_unique<ProgramWindows>(*main_);
         main_->show();
     }

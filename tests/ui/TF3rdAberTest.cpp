@@ -36,6 +36,7 @@ class TF3rdAberTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     std::unique_ptr<TFLensdata> main_;
     TF3rdAber* window_ = nullptr;
 
@@ -43,7 +44,7 @@ class TF3rdAberTest : public QObject {
         window_ = nullptr;
         main_.reset();
         QVERIFY(PlaceLastData(*dir_, kSamples + sample));
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_));
         main_->show();
         window_ = new TF3rdAber(*main_);
     }
@@ -69,6 +70,7 @@ class TF3rdAberTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};

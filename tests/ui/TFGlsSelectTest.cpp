@@ -37,6 +37,7 @@ class TFGlsSelectTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     // The main window owns the chooser and the data window (their parent).
     std::unique_ptr<TFLensdata> main_;
     TFGlasdata* data_ = nullptr;
@@ -46,7 +47,7 @@ class TFGlsSelectTest : public QObject {
     // empty) and whatever the test puts into the start folder.
     void Open(const QString& dataDir = kSourceData) {
         QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, dataDir));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, dataDir));
         main_->show();
         QCOMPARE(main_->LensData().RowCount(), 9);
         data_ = new TFGlasdata(*main_);
@@ -76,6 +77,7 @@ class TFGlsSelectTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};

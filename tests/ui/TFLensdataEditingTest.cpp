@@ -49,11 +49,12 @@ class TFLensdataEditingTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
 
     std::unique_ptr<TFLensdata> Window(const QString& lastData = QString()) {
         if (!lastData.isEmpty() && !PlaceLastData(*dir_, lastData))
             qWarning("cannot copy %s", qPrintable(lastData));
-        auto window = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
+        auto window = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
         window->show();
         return window;
     }
@@ -85,6 +86,7 @@ class TFLensdataEditingTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         host_ = ScriptedUiHost{};
         UseLocale(QLocale::English);

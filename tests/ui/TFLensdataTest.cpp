@@ -42,13 +42,14 @@ class TFLensdataTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
 
     QString StartDir() const { return dir_->path(); }
     QString Settings() const { return dir_->filePath("vitrimo.ini"); }
     QString LastData() const { return dir_->filePath("lensdata.ldt"); }
 
     std::unique_ptr<TFLensdata> MakeWindow(bool show = true) {
-        auto window = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
+        auto window = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
         if (show) window->show();
         return window;
     }
@@ -64,6 +65,7 @@ class TFLensdataTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
@@ -282,7 +284,7 @@ private slots:
         QVERIFY(!WriteFileAtomically(dir_->filePath("blocker").toStdString(), "a file, not a folder"));
         MainWindowSetup setup{Workspace::At(StartDir().toStdString()), dir_->filePath("blocker/vitrimo.ini"),
                               dir_->filePath("config/vitrimo.ini"), QString()};
-        TFLensdata window(host_, std::move(setup));
+        TFLensdata window(benches_.Fresh(), host_, std::move(setup));
         window.SetMemoVisible(true);
         window.Inifile1Click();
         QCOMPARE(host_.messages.size(), 1);

@@ -23,6 +23,7 @@ class TFSGListTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     std::unique_ptr<TFLensdata> main_;
     TFSGList* dialog_ = nullptr;
 
@@ -48,11 +49,12 @@ class TFSGListTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
         UseLocale(QLocale::English);
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_));
         dialog_ = new TFSGList(*main_);
     }
 

@@ -4,12 +4,14 @@
 #include "model/FileIo.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
+#include "ui/CalculationRunner.h"
 #include "ui/MainWindowSupport.h"
 #include "ui/ProgramWindows.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -28,6 +30,7 @@ class TFSphAberTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     std::unique_ptr<TFLensdata> main_;
     std::unique_ptr<ProgramWindows> windows_;
 
@@ -36,13 +39,23 @@ class TFSphAberTest : public QObject {
     void Open(const QString& lensFile, const QString& settings = QString()) {
         windows_.reset();
         main_.reset();
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(PlaceLastData(*dir_, lensFile));
         if (!settings.isEmpty())
             WriteFileAtomically(dir_->filePath("vitrimo.ini").toStdString(), settings.toStdString());
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
         windows_ = std::make_unique<ProgramWindows>(*main_);
         main_->show();
+    }
+
+    // Waits until the calculation the last command started on the runner's thread has come back.
+    bool Settled() {
+        QElapsedTimer timer;
+        timer.start();
+        while (main_->Runner().Busy() && timer.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return !main_->Runner().Busy();
     }
 
     static QString Sample(const char* name) {
@@ -59,15 +72,18 @@ private slots:
     void theMainWindowOpensItOnTheRightTabAndTabsRecalculate() {
         Open(Sample("cooke-triplet.ldt"), "[Aberration Fig]\nMax Angle for AS & DS=20\n");
         main_->Action("tbSphericalCurve")->trigger();
+        QVERIFY(Settled());
         QVERIFY(Figure().isVisible());
         QCOMPARE(Figure().CurrentTab(), TFSphAber::Longitudinal);
         QVERIFY(Figure().HasPlot());
         QCOMPARE(Figure().Plot().kind, CurveKind::Longitudinal);
         QCOMPARE(Figure().windowTitle(), QString("Spherical Aberration Fig"));
         Figure().findChild<QTabBar*>()->setCurrentIndex(TFSphAber::Astigmatism);
+        QVERIFY(Settled());
         QCOMPARE(Figure().Plot().kind, CurveKind::Astigmatism);
         QCOMPARE(Figure().AngleTexts().first, QString("20")); // the field tabs show the maximum angle
         main_->Action("actDistortion")->trigger();
+        QVERIFY(Settled());
         QCOMPARE(Figure().Plot().kind, CurveKind::Distortion);
         QVERIFY(!Figure().findChild<QTabBar*>()->isTabEnabled(TFSphAber::Spot));
         QCOMPARE(Figure().Action("actSteps")->text(), QString("Step/Angle"));
@@ -84,6 +100,7 @@ private slots:
         QVERIFY(!WriteLensFile(lens, folder.filePath("paraboloid.ldt").toStdString()));
         Open(folder.filePath("paraboloid.ldt"));
         Figure().ShowTab(TFSphAber::Longitudinal);
+        QVERIFY(Settled());
         QVERIFY(Figure().HasPlot());
         for (const auto& values : Figure().Plot().curve.values)
             for (const auto& value : values) {
@@ -107,6 +124,7 @@ private slots:
     void scaleDoublesAndHalvesWithinItsLimits() {
         Open(Sample("cooke-triplet.ldt"));
         Figure().ShowTab(TFSphAber::Longitudinal);
+        QVERIFY(Settled());
         for (int k = 0; k < 20; ++k) Figure().StepScale(1);
         // Doubling stops once the scale reaches the focal length (about 100 mm): 0.5 * 2^8 = 128.
         QCOMPARE(Figure().CurveScale(), 128.0);
@@ -114,6 +132,7 @@ private slots:
         for (int k = 0; k < 40; ++k) Figure().StepScale(-1);
         QVERIFY(Figure().CurveScale() <= 1e-5 && Figure().CurveScale() > 0.5e-5);
         Figure().ShowTab(TFSphAber::Distortion);
+        QVERIFY(Settled());
         for (int k = 0; k < 20; ++k) Figure().StepScale(1);
         QCOMPARE(Figure().DistortionScale(), 512.0); // doubled while below 500 %
     }
@@ -121,6 +140,7 @@ private slots:
     void defocusMovesTheFansWithoutTracingAgain() {
         Open(Sample("cooke-triplet.ldt"));
         Figure().ShowTab(TFSphAber::Transverse);
+        QVERIFY(Settled());
         const auto before = Figure().Plot().curve.values;
         const RayRecord ray = Figure().Tracer().Bundle().Record(3, 0, 0);
         Figure().StepDefocus(1);
@@ -141,18 +161,23 @@ private slots:
              "[Aberration Fig]\nAngle Interval=0.5\nAngle No.=3\nAngleNo.1=0\nAngleNo.2=5\n"
              "AngleNo.3=10.25\n");
         Figure().ShowTab(TFSphAber::Transverse);
+        QVERIFY(Settled());
         Figure().StepAngle(1);
+        QVERIFY(Settled());
         QCOMPARE(Figure().AngleTexts(), std::make_pair(QString("0"), QString("30.0")));
         QCOMPARE(Figure().Plot().fieldAngle, 0.5);
         QCOMPARE(Figure().AngleTable().Angles(), (std::vector<double>{0, 5, 10.25}));
         QPushButton* next = Figure().findChild<QPushButton*>();
         QVERIFY(next->isEnabled());
         Figure().NextAngle();
+        QVERIFY(Settled());
         QCOMPARE(Figure().FieldAngle(), 5.0);
         Figure().NextAngle();
+        QVERIFY(Settled());
         QCOMPARE(Figure().AngleTexts(), std::make_pair(QString("10"), QString("15.0")));
         QCOMPARE(next->text(), QString("Start"));
         Figure().NextAngle();
+        QVERIFY(Settled());
         QCOMPARE(Figure().FieldAngle(), 0.0);
         QCOMPARE(next->text(), QString("Next"));
     }
@@ -166,8 +191,10 @@ private slots:
 
         host_.integers = {3, 12};
         Figure().ShowTab(TFSphAber::Longitudinal);
+        QVERIFY(Settled());
         Figure().Action("actPenWidth")->trigger();
         Figure().Action("actSteps")->trigger();
+        QVERIFY(Settled());
         host_.colours = {0x202020u};
         Figure().Action("actBackground")->trigger();
         host_.numbers = {UiHost::NumberAnswer{"2", "30"}, UiHost::NumberAnswer{"0.05", "0"}};
@@ -203,6 +230,7 @@ private slots:
         QVERIFY(!WriteLensFile(lens, folder.filePath("negative.ldt").toStdString()));
         Open(folder.filePath("negative.ldt"));
         Figure().ShowTab(TFSphAber::Longitudinal);
+        QVERIFY(Settled());
         QCOMPARE(host_.messages.last(), QString("No fucus point exist!"));
         QVERIFY(!Figure().HasPlot());
     }
@@ -210,6 +238,7 @@ private slots:
     void theFigureCanBeSaved() {
         Open(Sample("achromat.ldt"));
         Figure().ShowTab(TFSphAber::Longitudinal);
+        QVERIFY(Settled());
         host_.saveFiles = {dir_->filePath("figure.png")};
         Figure().SaveFigure();
         QImage saved(dir_->filePath("figure.png"));

@@ -32,6 +32,7 @@ class TFWaveLgthSlctTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
+    Benches benches_;
     std::unique_ptr<TFLensdata> main_;
     TFWaveLgthSlct* window_ = nullptr;
 
@@ -39,7 +40,7 @@ class TFWaveLgthSlctTest : public QObject {
         window_ = nullptr;
         main_.reset();
         QVERIFY(PlaceLastData(*dir_, kSourceData + "Lens/cooke-triplet.ldt"));
-        main_ = std::make_unique<TFLensdata>(host_, SetupIn(*dir_, kSourceData));
+        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
         main_->show();
         window_ = new TFWaveLgthSlct(*main_);
     }
@@ -56,6 +57,7 @@ class TFWaveLgthSlctTest : public QObject {
 
 private slots:
     void init() {
+        benches_.Clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         host_ = ScriptedUiHost{};
