@@ -1,5 +1,8 @@
 #include "model/ClipboardBlock.h"
 
+#include "model/NumberFormat.h"
+
+#include <algorithm>
 #include <vector>
 
 namespace vitrimo {
@@ -68,6 +71,28 @@ std::string PasteBlock(LensTable& table, int column, int row, std::string_view t
         ++r;
     }
     return previous;
+}
+
+bool IsNumericColumn(const Lens& lens, int column) {
+    const int remarks = lens.Column(col::Remarks);
+    if (column < 0 || column >= remarks) return false;
+    if (column >= lens.FirstIndexColumn()) return true;
+    const std::string& name = lens.Columns().Name(column);
+    return name != col::No && name != col::GlassName && name != col::RFix && name != col::LFix;
+}
+
+std::vector<NonNumericCell> NonNumericCells(const Lens& lens, CellRange range) {
+    std::vector<NonNumericCell> cells;
+    const int top = std::max(range.top, 1), bottom = std::min(range.bottom, lens.RowCount() - 1);
+    const int left = std::max(range.left, 0), right = std::min(range.right, lens.Columns().Count() - 1);
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            const std::string& text = lens.Text(column, row);
+            if (IsBlank(text) || !IsNumericColumn(lens, column) || ParseNumber(text)) continue;
+            cells.push_back({row, lens.Columns().Name(column), text});
+        }
+    }
+    return cells;
 }
 
 } // namespace vitrimo

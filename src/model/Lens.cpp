@@ -34,6 +34,8 @@ int Lens::SurfaceCount() const {
 
 double Lens::CellValue(int column, int row) {
     if (const auto value = ParseNumber(Text(column, row))) return *value;
+    // "rFix" and "lFix" hold "x" or a face number, not a value: their text is never repaired.
+    if (column >= 0 && (column == Column(col::RFix) || column == Column(col::LFix))) return 0;
     if (column >= 0 && column == Column(col::Diameter)) {
         const int effective = Column(col::EffectiveDiameter);
         const double value = CellValue(effective, row);
