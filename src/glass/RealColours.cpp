@@ -10,8 +10,6 @@
 namespace vitrimo {
 namespace {
 
-constexpr std::size_t kMaxTableBytes = 4u << 20;
-
 std::vector<std::string_view> SplitAtTabs(std::string_view line) {
     std::vector<std::string_view> fields;
     for (;;) {
@@ -26,7 +24,8 @@ std::vector<std::string_view> SplitAtTabs(std::string_view line) {
 
 std::optional<std::string> ParseRgbTable(std::string_view text, const std::string& source, RgbTable& table) {
     const std::string where = "\"" + source + "\"";
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (auto notText = NotPlainText(text)) return where + ": " + *notText;
+    text = WithoutByteOrderMark(text);
     RgbTable read;
     int lineNumber = 0;
     bool titleSeen = false;
@@ -71,7 +70,7 @@ std::optional<std::string> ParseRgbTable(std::string_view text, const std::strin
 
 std::optional<std::string> ReadRgbTable(const std::string& path, RgbTable& table) {
     std::string text;
-    if (auto error = ReadWholeFile(path, text, kMaxTableBytes)) return error;
+    if (auto error = ReadWholeFile(path, text, kMaxDataFileBytes)) return error;
     return ParseRgbTable(text, path, table);
 }
 
@@ -80,8 +79,11 @@ Colour RealColour(const RgbTable& table, double nanometres) {
     for (int c = 0; c < 3; ++c) {
         TInterpolate spline(TInterpolate::Cubic);
         if (!std::isfinite(nanometres) || !spline.SetNodes(table.nanometres, table.components[c])) continue;
-        // Splines overshoot near sharp changes: hold the result to what a colour byte can carry.
-        const double value = std::clamp(std::round(spline.Value(nanometres)), 0.0, 255.0);
+        // Splines overshoot near sharp changes: hold the result to what a colour byte can carry. Nodes
+        // near the limits of a float can make the spline overflow; such a component stays 0.
+        const double raw = spline.Value(nanometres);
+        if (!std::isfinite(raw)) continue;
+        const double value = std::clamp(std::round(raw), 0.0, 255.0);
         component[c] = static_cast<unsigned>(value);
     }
     return RgbColour(component[2], component[1], component[0]);
