@@ -11,6 +11,9 @@
 namespace vitrimo {
 namespace {
 
+// A settings file has a few hundred lines; one of megabytes is not one.
+constexpr std::size_t kMaxSettingsBytes = 4u << 20;
+
 bool IsBlankChar(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
@@ -51,13 +54,19 @@ bool HasLineBreakOrZero(std::string_view text) {
 
 } // namespace
 
-void IniFile::Section::AddToIndex(std::size_t line) {
-    if (!lines[line].key.empty()) keyLines.emplace(Folded(lines[line].key), line);
+std::optional<std::size_t> IniFile::Section::FindLine(std::string_view key) const {
+    if (!keyLines) {
+        keyLines.emplace();
+        for (std::size_t line = 0; line < lines.size(); ++line)
+            if (!lines[line].key.empty()) keyLines->emplace(Folded(lines[line].key), line);
+    }
+    const auto found = keyLines->find(Folded(key));
+    if (found == keyLines->end()) return std::nullopt;
+    return found->second;
 }
 
-void IniFile::Section::RebuildIndex() {
-    keyLines.clear();
-    for (std::size_t line = 0; line < lines.size(); ++line) AddToIndex(line);
+void IniFile::Section::AddToIndex(std::size_t line) {
+    if (keyLines && !lines[line].key.empty()) keyLines->emplace(Folded(lines[line].key), line);
 }
 
 void IniFile::RebuildSectionIndex() {
@@ -99,7 +108,6 @@ IniFile IniFile::FromText(std::string_view text) {
         std::string_view value = Trim(line.substr(equals + 1));
         if (Quoted(value)) value = value.substr(1, value.size() - 2);
         section.lines.push_back(Line{std::string(Trim(line.substr(0, equals))), std::string(value)});
-        section.AddToIndex(section.lines.size() - 1);
     }
     ini.RebuildSectionIndex();
     return ini;
@@ -109,7 +117,7 @@ IniFile IniFile::Load(const std::string& path, std::string* error) {
     std::string text;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return IniFile{};
-    if (auto message = ReadWholeFile(path, text, kMaxDataFileBytes)) {
+    if (auto message = ReadWholeFile(path, text, kMaxSettingsBytes)) {
         if (error) *error = *message;
         return IniFile{};
     }
@@ -134,8 +142,8 @@ IniFile::Section* IniFile::FindSection(std::string_view name) {
 const IniFile::Line* IniFile::FindKey(std::string_view section, std::string_view key) const {
     const Section* s = FindSection(section);
     if (!s) return nullptr;
-    const auto found = s->keyLines.find(Folded(key));
-    return found == s->keyLines.end() ? nullptr : &s->lines[found->second];
+    const auto line = s->FindLine(key);
+    return line ? &s->lines[*line] : nullptr;
 }
 
 bool IniFile::HasSection(std::string_view section) const {
@@ -200,8 +208,8 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         sectionIndex_.emplace(Folded(section), sections_.size() - 1);
         s = &sections_.back();
     }
-    if (const auto found = s->keyLines.find(Folded(key)); found != s->keyLines.end()) {
-        s->lines[found->second].value = std::move(stored);
+    if (const auto found = s->FindLine(key)) {
+        s->lines[*found].value = std::move(stored);
         return true;
     }
     // A new key goes after the last key of its section, before any blank lines that close it. Only blank
@@ -228,11 +236,11 @@ bool IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     Section* s = FindSection(section);
-    if (!s || !s->keyLines.contains(Folded(key))) return;
+    if (!s || !s->FindLine(key)) return;
     const std::string folded = Folded(key);
     std::erase_if(s->lines,
                   [&](const Line& line) { return !line.key.empty() && Folded(line.key) == folded; });
-    s->RebuildIndex();
+    s->ForgetIndex();
 }
 
 void IniFile::EraseSection(std::string_view section) {

@@ -10,6 +10,9 @@
 // removed on reading (as the classic reader does). A value cannot span lines: line breaks and zero bytes
 // in a written value become spaces. Keys and section names that could not be read back (empty, blanks at
 // either end, a line break, a key with '=' or starting with ';' or '[') are refused.
+//
+// Lookups build an index on first use: like the windows that read it, an object belongs to one thread
+// at a time.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +29,7 @@ public:
     IniFile() = default;
 
     // Reads a settings file. A missing file is an empty one; any other failure (also a file that is not
-    // text, or larger than kMaxDataFileBytes) is reported and leaves the settings empty, so that defaults
+    // text, or larger than 4 MiB) is reported and leaves the settings empty, so that defaults
     // apply. A UTF-8 byte-order mark at the start is skipped. Reading and each lookup take time linear in
     // the file's size and the key's length.
     static IniFile Load(const std::string& path, std::string* error = nullptr);
@@ -70,11 +73,15 @@ private:
     struct Section {
         std::string name; // empty for lines before the first section
         std::vector<Line> lines;
-        // The line of each key's first occurrence, by the key in lower case.
-        std::unordered_map<std::string, std::size_t> keyLines;
 
+        // The line of a key's first occurrence. The index behind it is built on the first lookup, so
+        // that reading a file costs no more than splitting its lines.
+        std::optional<std::size_t> FindLine(std::string_view key) const;
         void AddToIndex(std::size_t line);
-        void RebuildIndex();
+        void ForgetIndex() { keyLines.reset(); }
+
+        // The line of each key's first occurrence, by the key in lower case (through FindLine only).
+        mutable std::optional<std::unordered_map<std::string, std::size_t>> keyLines;
     };
 
     const Section* FindSection(std::string_view name) const;
