@@ -80,12 +80,15 @@ void Lens::SetRadiusMode(bool on) {
 }
 
 void Lens::ConvertDiameterCells(bool toRadii) {
-    for (auto name : col::Diameters) {
-        const int column = Column(name);
-        for (int row = 1; row < RowCount(); ++row) {
-            if (Text(column, row).empty()) continue;
-            const double value = CellValue(column, row);
-            SetText(column, row, FormatFixed(toRadii ? value / 2 : value * 2, 4));
+    for (int row = 1; row < RowCount(); ++row) {
+        // Repair first: a "Diameter" that is not a number takes the effective diameter's text, which
+        // may itself have been repaired to "0"; then every cell that has a text is converted.
+        for (auto name : col::Diameters)
+            if (!Text(name, row).empty()) CellValue(name, row);
+        for (auto name : col::Diameters) {
+            if (Text(name, row).empty()) continue;
+            const double value = CellValue(name, row);
+            SetText(name, row, FormatFixed(toRadii ? value / 2 : value * 2, 4));
         }
     }
 }

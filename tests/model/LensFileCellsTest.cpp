@@ -71,6 +71,21 @@ TEST(LensFileCells, PastedBlocksReportTheirNonNumericCells) {
     EXPECT_EQ(NonNumericCells(lens, {0, 0, 100, 100}).size(), 3u); // a range past the table is clipped
 }
 
+TEST(LensFileCells, APasteStartingLeftOfTheTableIsUndoneInPlace) {
+    LensTable table(3, 3);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) table.SetCell(c, r, std::to_string(c) + std::to_string(r));
+    const LensTable before = table;
+    // Anchored two columns left of the table: the first two fields of each line fall outside.
+    const std::string undo = PasteBlock(table, -2, 1, "a\tb\tc\td\r\te\tf\r");
+    EXPECT_EQ(table.Cell(0, 1), "c");
+    EXPECT_EQ(table.Cell(1, 1), "d");
+    EXPECT_EQ(table.Cell(0, 2), "f");
+    EXPECT_EQ(undo, "\t\t01\t11\r\t\t02\r");
+    PasteBlock(table, -2, 1, undo);
+    EXPECT_EQ(table, before);
+}
+
 TEST(LensFileCells, CellValueNeverRewritesAFixedMark) {
     Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5168"}, {"Air", "-50", "45", "1"}});
     lens.SetText(col::RFix, 2, "x");
@@ -136,6 +151,21 @@ TEST(LensFileCells, AByteOrderMarkIsSkipped) {
     ASSERT_TRUE(result.Ok()) << result.error;
     EXPECT_TRUE(result.unknownColumns.empty()); // "No" was not read as an unknown "\xEF\xBB\xBFNo"
     EXPECT_EQ(read.Table(), lens.Table());
+}
+
+TEST(LensFileCells, RadiusDisplayFormatsEveryRepairedDiameter) {
+    // "Diameter" is not a number and the effective diameter is empty: both are repaired to 0 and, as
+    // every diameter cell with a text, shown with four decimals.
+    Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5168"}});
+    lens.SetText(col::EffectiveDiameter, 2, "");
+    lens.SetText(col::Diameter, 2, "junk");
+    lens.SetText(col::HideDiameter, 2, "3");
+    Lens read;
+    read.SetRadiusMode(true);
+    ASSERT_TRUE(ParseLensFileText(read, LensFileText(lens)).Ok());
+    EXPECT_EQ(read.Text(col::EffectiveDiameter, 2), "0.0000");
+    EXPECT_EQ(read.Text(col::Diameter, 2), "0.0000");
+    EXPECT_EQ(read.Text(col::HideDiameter, 2), "1.5000");
 }
 
 TEST(LensFileCells, TabsPastTheLastColumnBecomeSpaces) {
