@@ -53,15 +53,18 @@ std::string PasteBlock(LensTable& table, int column, int row, std::string_view t
     for (std::string_view line : BlockLines(text)) {
         if (r >= table.RowCount()) break;
         int c = column;
-        bool first = true;
+        // Fields that fell left of the table keep their places in the undo text as empty fields.
+        int skipped = 0;
         for (;;) {
             const auto tab = line.find('\t');
             const std::string_view field = line.substr(0, tab);
             if (table.Contains(c, r)) {
-                if (!first) previous += '\t';
+                previous.append(static_cast<std::size_t>(skipped), '\t');
                 previous += table.Cell(c, r);
                 table.SetCell(c, r, std::string(field));
-                first = false;
+                skipped = 1;
+            } else if (c < 0) {
+                ++skipped;
             }
             if (tab == std::string_view::npos) break;
             line.remove_prefix(tab + 1);
