@@ -87,7 +87,16 @@ bool IniFile::IsValidKey(std::string_view key) {
 IniFile IniFile::FromText(std::string_view text) {
     IniFile ini;
     ini.sections_.push_back(Section{});
-    text = WithoutByteOrderMark(text);
+    // Byte-order marks at the start go, with the blanks around them (the first line loses its blanks
+    // anyway): a first line that began with a mark would otherwise come back without it.
+    for (;;) {
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text = WithoutByteOrderMark(text);
+        else if (!text.empty() && IsBlankChar(text.front()))
+            text.remove_prefix(1);
+        else
+            break;
+    }
     while (!text.empty()) {
         const auto end = text.find('\n');
         const std::string_view raw = text.substr(0, end);

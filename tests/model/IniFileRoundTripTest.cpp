@@ -65,6 +65,8 @@ TEST(IniFileRoundTrip, ReadingSkipsAByteOrderMarkAndKeepsEmptySectionTitlesAsTex
     EXPECT_EQ(ini.ReadInteger("MTF", "Max", 0), 200);
     EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Main", "MTF"}));
     EXPECT_EQ(IniFile::FromText(ini.Text()).Text(), ini.Text());
+    // Two marks (a file saved twice by an editor that adds one): the section is still a section.
+    EXPECT_EQ(IniFile::FromText("\xEF\xBB\xBF\xEF\xBB\xBF[Main]\nLeft=7\n").ReadInteger("Main", "Left", 0), 7);
 }
 
 TEST(IniFileRoundTrip, LookupsFollowWritesAndDeletes) {
