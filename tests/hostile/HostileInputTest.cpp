@@ -2,6 +2,8 @@
 // message or a correct result, leaves the lens as it was, writes no partial file, and shows no NaN.
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
+#include "glass/GlassCatalogue.h"
+#include "glass/RealColours.h"
 #include "model/FileIo.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
@@ -223,6 +225,72 @@ TEST(HostileInput, FilesThatCannotBeReadGiveAMessageAndLeaveTheLensAsItWas) {
         EXPECT_NE(info.err.find(c.error), std::string::npos) << info.err;
         EXPECT_EQ(info.out, "");
     }
+}
+
+// The other files a user can hand the program: a catalogue, the settings file, RGBtable.txt.
+TEST(HostileInput, CataloguesSettingsAndColourTablesThatCannotBeReadSayWhy) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("Glass\tnd\r\nF2\t1.62\r\n")) utf16 += std::string{c, '\0'};
+    const std::string binary("Glass\tnd\nF2\t1.62\0\x01\x7f", 20);
+    const auto huge = [](const std::string& path) {
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_EQ(::ftruncate(fd, off_t{100} << 20), 0);
+        ::close(fd);
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "too large"}, {utf16, "UTF-16"}, {binary, "binary data"}};
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(message);
+        TempDir dir;
+        for (const char* name : {"Schott.txt", "vitrimo.ini", "RGBtable.txt"}) {
+            if (text.empty())
+                huge(dir.File(name));
+            else
+                ASSERT_FALSE(WriteFileAtomically(dir.File(name), text));
+        }
+        GlassCatalogue catalogue;
+        ASSERT_FALSE(ParseGlassCatalogue("Glass\tnd\nF2\t1.62\n", GlassMaker::Ohara, "Ohara.txt", catalogue));
+        const auto catalogueError =
+            LoadGlassCatalogue(GlassMaker::Schott, Workspace::At(dir.Path().string()), "", catalogue);
+        ASSERT_TRUE(catalogueError);
+        EXPECT_NE(catalogueError->find(message), std::string::npos) << *catalogueError;
+        EXPECT_EQ(catalogue.Cell(0, 1), "F2"); // the grid read before stays
+
+        std::string iniError;
+        const IniFile settings = IniFile::Load(dir.File("vitrimo.ini"), &iniError);
+        EXPECT_NE(iniError.find(message), std::string::npos) << iniError;
+        EXPECT_TRUE(settings.Sections().empty()); // the defaults apply
+
+        RgbTable table;
+        const auto rgbError = ReadRgbTable(dir.File("RGBtable.txt"), table);
+        ASSERT_TRUE(rgbError);
+        EXPECT_NE(rgbError->find(message), std::string::npos) << *rgbError;
+        EXPECT_TRUE(table.nanometres.empty());
+    }
+}
+
+// The writers never put 0 where a fixed mark stands: "x", a face number and other text in "rFix" and
+// "lFix" come back as they were from a rescaled lens.
+TEST(HostileInput, RescalingKeepsEveryFixedMark) {
+    TempDir dir;
+    Lens lens;
+    ASSERT_TRUE(ReadLensFile(lens, kSamples + "cooke-triplet.ldt").Ok());
+    lens.SetText(col::RFix, 2, "x");
+    lens.SetText(col::LFix, 3, "x");
+    lens.SetText(col::RFix, 4, "2");
+    lens.SetText(col::LFix, 5, "not a face");
+    ASSERT_FALSE(WriteLensFile(lens, dir.File("in.ldt")));
+    const CliRun run = Cli({"scale", dir.File("in.ldt"), "--focal-length", "80", "-o", dir.File("out.ldt")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    Lens scaled;
+    ASSERT_TRUE(ReadLensFile(scaled, dir.File("out.ldt")).Ok());
+    for (int row = 1; row < lens.RowCount(); ++row) {
+        EXPECT_EQ(scaled.Text(col::RFix, row), lens.Text(col::RFix, row)) << row;
+        EXPECT_EQ(scaled.Text(col::LFix, row), lens.Text(col::LFix, row)) << row;
+    }
+    EXPECT_EQ(scaled.Text(col::R, 2), lens.Text(col::R, 2));               // fixed
+    EXPECT_EQ(scaled.Text(col::Distance, 3), lens.Text(col::Distance, 3)); // fixed
+    EXPECT_EQ(scaled.Text(col::R, 4), scaled.Text(col::R, 3));             // follows face 2
 }
 
 // ---- Writes to a read-only folder, to a full disk ---------------------------------------------------------
