@@ -87,7 +87,7 @@ std::size_t TabCount(std::string_view line) {
 
 // A line with fewer tabs than a table row needs, which still is one: its field under "No" (field
 // `noField` of the title line) holds `face`, the number of the face that comes next. Memo text right
-// after the rows does not look like that; the writer makes sure of it (MemoLineForFile).
+// after the rows does not look like that; the writer makes sure of it (LensFileText).
 bool IsShortRow(std::string_view line, std::size_t noField, int face) {
     if (noField == std::string_view::npos || line.find('\t') == std::string_view::npos) return false;
     const auto fields = SplitFields(line, noField + 1);
