@@ -1,6 +1,7 @@
 // vitrimo-cli's command line: every line is parsed as the program parses it. Lines that name no path
 // outside the current folder and do not draw figures are also run, in a scratch folder holding the
-// sample lenses, and what they print must not show NaN or infinity.
+// sample lenses, and what they print must not show NaN or infinity (nor null for a traced ray's numbers,
+// which is how JSON prints NaN).
 //
 // The input is the argument list, one argument per line (the program name is added in front).
 #include "FuzzSupport.h"
@@ -78,6 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(code == 0 || code == 1 || code == 2, "the exit code is one the program documents");
     Check(code == 0 || !runErr.str().empty(), "a failure says why");
     Check(!fuzz::ShowsNonFiniteNumber(runOut.str()), "no NaN or infinity is printed");
+    // JSON prints NaN as null: a traced ray always has a direction and an optical path.
+    for (const char* key : {"\"L\":null", "\"M\":null", "\"N\":null", "\"optical_path\":null"})
+        Check(runOut.str().find(key) == std::string::npos, "a traced ray has numbers, not null");
     RemoveWrittenFiles(samples);
     return 0;
 }

@@ -64,6 +64,24 @@ std::string WavelengthName(const Lens& lens, int listPosition) {
     return lens.Wavelengths().At(listPosition).name;
 }
 
+CLI::Validator FiniteNumber() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return ParseNumber(text) ? "" : "\"" + text + "\" is not a finite decimal number";
+        },
+        "NUMBER");
+}
+
+CLI::Validator FieldAngle() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto angle = ParseNumber(text);
+            if (angle && std::fabs(*angle) < 90) return "";
+            return "\"" + text + "\" is not a field angle between -90 and 90 degrees";
+        },
+        "DEGREES");
+}
+
 nlohmann::ordered_json NumberOrNull(double value, bool present) {
     return present && std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }

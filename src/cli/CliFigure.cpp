@@ -27,7 +27,10 @@ QSize ParseSize(const std::string& text) {
     const auto x = text.find('x');
     const auto width = ParseInteger(text.substr(0, x));
     const auto height = x == std::string::npos ? std::nullopt : ParseInteger(text.substr(x + 1));
-    if (!width || !height) throw CommandError{"--size needs WIDTHxHEIGHT in pixels, not \"" + text + "\""};
+    // Beyond the range of int a size would wrap around to another size.
+    constexpr long long kLargest = 1000000;
+    if (!width || !height || std::abs(*width) > kLargest || std::abs(*height) > kLargest)
+        throw CommandError{"--size needs WIDTHxHEIGHT in pixels, not \"" + text + "\""};
     return QSize(static_cast<int>(*width), static_cast<int>(*height));
 }
 
@@ -46,13 +49,16 @@ Command AddFigureCommand(CLI::App& app) {
     figure->add_option("--tab", options->tab, "longitudinal, transverse, astigmatism or distortion")
         ->required()
         ->check(CLI::IsMember(kCurveKindNames));
-    figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
-    figure->add_option("--max-angle", options->maxAngle,
-                       "Maximum field angle of astigmatism and distortion, degrees");
+    figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
+        ->check(FieldAngle());
+    figure
+        ->add_option("--max-angle", options->maxAngle,
+                     "Maximum field angle of astigmatism and distortion, degrees")
+        ->check(FieldAngle());
     figure
         ->add_option("--scale", options->scale,
                      "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %)")
-        ->check(CLI::PositiveNumber);
+        ->check(FiniteNumber() & CLI::PositiveNumber);
     figure
         ->add_option("--steps", options->steps,
                      "Steps per pupil radius or up to the maximum angle (default 30)")

@@ -21,7 +21,7 @@ Command AddScaleCommand(CLI::App& app) {
     scale->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
     scale->add_option("--focal-length", options->focalLength, "The new focal length, mm")
         ->required()
-        ->check(CLI::PositiveNumber);
+        ->check(FiniteNumber() & CLI::PositiveNumber);
     scale->add_option("-o,--output", options->output, "The rescaled lens data file to write")->required();
 
     return {

@@ -46,14 +46,16 @@ Command AddTraceCommand(CLI::App& app) {
         "trace",
         "One exact ray: its point on the image surface, direction and optical path to the chief ray");
     trace->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
-    trace->add_option("--angle", options->angle, "Field angle in degrees (default 0)");
+    trace->add_option("--angle", options->angle, "Field angle in degrees (default 0)")->check(FieldAngle());
     trace->add_option(
         "--pupil", options->pupil,
         "Pupil point Y,Z as fractions of the entrance pupil radius, from the axis (default 0,0)");
     trace->add_option("--wavelength", options->wavelength,
                       "Line t s A r C d e F g h i (default: the reference)");
-    trace->add_option("--defocus", options->defocus,
-                      "Image plane shift from the paraxial image, mm (default 0)");
+    trace
+        ->add_option("--defocus", options->defocus,
+                     "Image plane shift from the paraxial image, mm (default 0)")
+        ->check(FiniteNumber());
     trace->add_flag("--json", options->json, "Print one JSON object");
 
     return {trace, [options](std::ostream& out, std::ostream& err) {
@@ -117,11 +119,16 @@ Command AddCurvesCommand(CLI::App& app) {
         ->add_option("--steps", options->steps,
                      "Steps per pupil radius or up to the maximum angle (default 30)")
         ->check(CLI::Range(1, 10000));
-    curves->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
-    curves->add_option("--max-angle", options->maxAngle,
-                       "Maximum field angle of astigmatism and distortion, degrees");
-    curves->add_option("--defocus", options->defocus,
-                       "Image plane shift of the transverse fans, mm (default 0)");
+    curves->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
+        ->check(FieldAngle());
+    curves
+        ->add_option("--max-angle", options->maxAngle,
+                     "Maximum field angle of astigmatism and distortion, degrees")
+        ->check(FieldAngle());
+    curves
+        ->add_option("--defocus", options->defocus,
+                     "Image plane shift of the transverse fans, mm (default 0)")
+        ->check(FiniteNumber());
 
     return {curves, [options](std::ostream& out, std::ostream& err) {
                 LoadedLens loaded;

@@ -294,6 +294,42 @@ TEST(HostileInput, RescalingKeepsEveryFixedMark) {
     EXPECT_EQ(scaled.Text(col::R, 4), scaled.Text(col::R, 3));             // follows face 2
 }
 
+// Numbers on the command line that are not finite, or field angles of a quarter turn or more (a ray that
+// would travel sideways or backwards), are refused; they used to come out as null, 0 or a ray at 180
+// degrees reported as not vignetted.
+TEST(HostileInput, CommandLineNumbersThatMakeNoSenseAreRefused) {
+    TempDir dir;
+    const std::string lens = kSamples + "singlet.ldt", png = dir.File("f.png"), ldt = dir.File("x.ldt");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"trace", lens, "--angle", "nan", "--json"}, "--angle"},
+        {{"trace", lens, "--angle", "inf"}, "--angle"},
+        {{"trace", lens, "--angle", "-1e308"}, "--angle"},
+        {{"trace", lens, "--angle", "90"}, "--angle"},
+        {{"trace", lens, "--angle", "180"}, "--angle"},
+        {{"trace", lens, "--defocus", "nan"}, "--defocus"},
+        {{"trace", lens, "--defocus", "-inf"}, "--defocus"},
+        {{"curves", lens, "--kind", "distortion", "--max-angle", "nan"}, "--max-angle"},
+        {{"curves", lens, "--kind", "astigmatism", "--max-angle", "inf"}, "--max-angle"},
+        {{"curves", lens, "--kind", "transverse", "--angle", "120"}, "--angle"},
+        {{"curves", lens, "--kind", "transverse", "--defocus", "nan"}, "--defocus"},
+        {{"figure", lens, "--tab", "transverse", "--angle", "nan", "-o", png}, "--angle"},
+        {{"figure", lens, "--tab", "distortion", "--max-angle", "95", "-o", png}, "--max-angle"},
+        {{"figure", lens, "--tab", "longitudinal", "--scale", "nan", "-o", png}, "--scale"},
+        {{"scale", lens, "--focal-length", "nan", "-o", ldt}, "--focal-length"},
+        {{"figure", lens, "--tab", "longitudinal", "--size", "4294967396x100", "-o", png}, "--size"},
+    };
+    for (const auto& [args, option] : cases) {
+        const CliRun run = Cli(args);
+        EXPECT_NE(run.code, 0) << args[2] << " " << args.back();
+        EXPECT_NE(run.err.find(option), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+    // The limits themselves are fine.
+    const CliRun wide = Cli({"trace", lens, "--angle", "-89.5", "--json"});
+    EXPECT_EQ(wide.code, 0) << wide.err;
+}
+
 // ---- Writes to a read-only folder, to a full disk ---------------------------------------------------------
 
 TEST(HostileInput, WritesThatFailSayWhyAndLeaveNoPartialFile) {
