@@ -65,7 +65,8 @@ void RemoveStaleTemporaries(const std::string& path) {
         const std::string_view rest = entryName.substr(prefix.size());
         long pid = 0;
         const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-        if (ec != std::errc() || end == rest.data() || *end != '-' || pid <= 0) continue;
+        const bool endsAtDash = end != rest.data() + rest.size() && *end == '-';
+        if (ec != std::errc() || end == rest.data() || !endsAtDash || pid <= 0) continue;
         if (pid == static_cast<long>(::getpid())) continue;
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
         ::unlinkat(::dirfd(dir), entry->d_name, 0);
@@ -81,7 +82,10 @@ bool WriteAll(int fd, const std::string& contents) {
     while (left > 0) {
         std::size_t chunk = std::min<std::size_t>(left, 1u << 20);
         if (g_faults && g_faults->writeError) {
-            if (done >= g_faults->writeErrorAfter) return Injected(g_faults->writeError), false;
+            if (done >= g_faults->writeErrorAfter) {
+                Injected(g_faults->writeError);
+                return false;
+            }
             chunk = std::min(chunk, g_faults->writeErrorAfter - done);
         }
         const ssize_t written = ::write(fd, data, chunk);
@@ -226,8 +230,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string& c
     ::close(fd);
     if (changed)
         return "Cannot read \"" + path +
-               "\": the file changed while it was being read (another program is "
-               "writing it); try again";
+               "\": the file changed while it was being read (another program is writing it); try again";
     contents = std::move(data);
     return std::nullopt;
 }
@@ -241,8 +244,10 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, const st
     // named temporary file if there is one, and returns the errno.
     std::string temporary; // the temporary file's name; empty while the file has none
     const auto fill = [&](int fd) -> int {
-        // mkstemp creates the file for its owner only; give it what the target had, or what a new file gets.
-        if (::fchmod(fd, mode) == 0 && WriteAll(fd, contents) && Sync(fd)) return 0;
+        // mkstemp creates the file for its owner only; give it what the target had, or what a new file
+        // gets. Some file systems have no modes to set: that is no reason to fail the write.
+        ::fchmod(fd, mode);
+        if (WriteAll(fd, contents) && Sync(fd)) return 0;
         const int error = errno;
         ::close(fd);
         if (!temporary.empty()) ::unlink(temporary.c_str());
