@@ -2,6 +2,7 @@
 # Installs the Debian packages that are missing, as root (or through sudo when available).
 #   install-deps.sh         what building and testing need
 #   install-deps.sh run     that, and what starting the desktop program needs (Japanese font, Xvfb)
+#   install-deps.sh fuzz    that, and clang with libFuzzer (only `make fuzz` needs them)
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
 )
 if [ "${1:-}" = run ]; then
     packages+=(fonts-ipafont-gothic xvfb xauth)
+fi
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-dev)
 fi
 
 missing=()

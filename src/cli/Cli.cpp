@@ -6,8 +6,9 @@
 #include <ostream>
 
 namespace vitrimo {
+namespace {
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool run) {
     using namespace cli;
     CLI::App app{"Vitrimo lens calculations on the command line", kProgram};
     app.require_subcommand(1);
@@ -38,6 +39,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << kProgram << ": " << e.what() << " (see " << kProgram << " --help)\n";
         return 2;
     }
+    if (!run) return 0;
 
     try {
         for (const Command& command : commands)
@@ -56,6 +58,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return ParseAndRun(args, out, err, true);
+}
+
+int ParseCliArguments(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return ParseAndRun(args, out, err, false);
 }
 
 } // namespace vitrimo

@@ -47,14 +47,8 @@ CurveResult ComputeNamedCurve(LoadedLens& loaded, const std::string& lensPath, c
 }
 
 void RequireFiniteNumbers(CLI::App& app) {
-    static const CLI::Validator finite(
-        [](std::string& text) -> std::string {
-            if (ParseNumber(text)) return {};
-            return "\"" + text + "\" is not a finite number";
-        },
-        "NUMBER");
     for (CLI::Option* option : app.get_options())
-        if (option->get_type_name().find("FLOAT") != std::string::npos) option->check(finite);
+        if (option->get_type_name().find("FLOAT") != std::string::npos) option->check(FiniteNumber());
     for (CLI::App* command : app.get_subcommands({})) RequireFiniteNumbers(*command);
 }
 
@@ -94,6 +88,24 @@ int WavelengthByName(const Lens& lens, const std::string& name) {
 
 std::string WavelengthName(const Lens& lens, int listPosition) {
     return lens.Wavelengths().At(listPosition).name;
+}
+
+CLI::Validator FiniteNumber() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return ParseNumber(text) ? "" : "\"" + text + "\" is not a finite decimal number";
+        },
+        "NUMBER");
+}
+
+CLI::Validator FieldAngle() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto angle = ParseNumber(text);
+            if (angle && std::fabs(*angle) < 90) return "";
+            return "\"" + text + "\" is not a field angle between -90 and 90 degrees";
+        },
+        "DEGREES");
 }
 
 nlohmann::ordered_json NumberOrNull(double value, bool present) {

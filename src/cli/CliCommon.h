@@ -85,6 +85,12 @@ int WavelengthByName(const Lens& lens, const std::string& name);
 // The name a wavelength goes by in headers: its line letter, or the title of an added wavelength.
 std::string WavelengthName(const Lens& lens, int listPosition);
 
+// Validators of number options. CLI11 reads "nan", "inf" and "1e999" as doubles; a command line holds
+// finite decimal numbers only, and a field angle lies strictly between -90 and 90 degrees (a ray at a
+// quarter turn or more would travel sideways or backwards).
+CLI::Validator FiniteNumber();
+CLI::Validator FieldAngle();
+
 nlohmann::ordered_json NumberOrNull(double value, bool present = true);
 // Prints an object either as JSON on one line or as "key: value" lines.
 void Print(std::ostream& out, const nlohmann::ordered_json& object, bool json);

@@ -55,9 +55,12 @@ Command AddFigureCommand(CLI::App& app) {
             "or psf")
         ->required()
         ->check(CLI::IsMember(tabs));
-    figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
-    figure->add_option("--max-angle", options->maxAngle,
-                       "Maximum field angle of astigmatism and distortion, degrees");
+    figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
+        ->check(FieldAngle());
+    figure
+        ->add_option("--max-angle", options->maxAngle,
+                     "Maximum field angle of astigmatism and distortion, degrees")
+        ->check(FieldAngle());
     figure
         ->add_option("--scale", options->scale,
                      "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "

@@ -40,7 +40,7 @@ Command AddTraceCommand(CLI::App& app) {
         "trace",
         "One exact ray: its point on the image surface, direction and optical path to the chief ray");
     trace->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
-    trace->add_option("--angle", options->angle, "Field angle in degrees (default 0)");
+    trace->add_option("--angle", options->angle, "Field angle in degrees (default 0)")->check(FieldAngle());
     trace->add_option(
         "--pupil", options->pupil,
         "Pupil point Y,Z as fractions of the entrance pupil radius, from the axis (default 0,0)");
@@ -110,9 +110,12 @@ Command AddCurvesCommand(CLI::App& app) {
         ->add_option("--steps", options->steps,
                      "Steps per pupil radius or up to the maximum angle (default 30)")
         ->check(CLI::Range(1, 10000));
-    curves->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)");
-    curves->add_option("--max-angle", options->maxAngle,
-                       "Maximum field angle of astigmatism and distortion, degrees");
+    curves->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
+        ->check(FieldAngle());
+    curves
+        ->add_option("--max-angle", options->maxAngle,
+                     "Maximum field angle of astigmatism and distortion, degrees")
+        ->check(FieldAngle());
     curves->add_option("--defocus", options->defocus,
                        "Image plane shift of the transverse fans, mm (default 0)");
 

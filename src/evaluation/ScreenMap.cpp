@@ -2,6 +2,7 @@
 
 #include "model/FileIo.h"
 #include "model/NumberFormat.h"
+#include "model/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,15 +13,9 @@ ScreenMapResult ParseScreenMap(std::string_view text) {
     ScreenMapResult result;
     std::vector<std::vector<double>> rows;
     int columns = 0;
-    std::size_t start = 0;
     int lineNumber = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string_view line : SplitLines(text)) {
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (IsBlank(line)) continue;
         if (rows.empty()) columns = static_cast<int>(std::count(line.begin(), line.end(), '\t')) + 1;
         std::vector<double> row(columns, 0.0);

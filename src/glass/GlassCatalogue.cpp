@@ -1,6 +1,7 @@
 #include "glass/GlassCatalogue.h"
 
 #include "model/FileIo.h"
+#include "model/TextLines.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,28 +28,75 @@ constexpr std::array<std::array<std::string_view, 3>, kCatalogueTitleCount> kTit
      "d"},
 }};
 
-// Catalogues are a few hundred kilobytes; anything far larger is not one.
-constexpr std::size_t kMaxCatalogueBytes = 16u << 20;
-
 const std::string kEmpty;
 
-std::vector<std::string> SplitFields(std::string_view line) {
-    const char separator = line.find('\t') != std::string_view::npos ? '\t' : ',';
-    std::vector<std::string> fields;
-    for (;;) {
-        const auto end = line.find(separator);
-        fields.emplace_back(line.substr(0, end));
-        if (end == std::string_view::npos) break;
-        line.remove_prefix(end + 1);
+// Splits one line into fields and hands each to `field`: at tabs when the line has one, else at commas,
+// where a field may be quoted. Returns an error text (without the line number) or nullopt.
+template <class OnField>
+std::optional<std::string> SplitFields(std::string_view line, OnField&& field) {
+    if (line.find('\t') != std::string_view::npos) {
+        for (;;) {
+            const auto end = line.find('\t');
+            field(line.substr(0, end), false);
+            if (end == std::string_view::npos) return std::nullopt;
+            line.remove_prefix(end + 1);
+        }
     }
-    return fields;
+    for (;;) {
+        if (!line.starts_with('"')) {
+            const auto end = line.find(',');
+            field(line.substr(0, end), false);
+            if (end == std::string_view::npos) return std::nullopt;
+            line.remove_prefix(end + 1);
+            continue;
+        }
+        // A quoted field: up to the quote that is not doubled; "" stands for one quote.
+        std::size_t close = 1;
+        for (;;) {
+            close = line.find('"', close);
+            if (close == std::string_view::npos) return "a quoted field is not closed";
+            if (close + 1 < line.size() && line[close + 1] == '"') {
+                close += 2;
+                continue;
+            }
+            break;
+        }
+        field(line.substr(1, close - 1), true);
+        line.remove_prefix(close + 1);
+        if (line.empty()) return std::nullopt;
+        if (line.front() != ',') return "a quoted field is followed by text before the next comma";
+        line.remove_prefix(1);
+    }
 }
 
-std::string WithoutBlanks(std::string_view text) {
-    std::string result;
-    for (char c : text)
-        if (c != ' ') result.push_back(c);
-    return result;
+// The text of a field: quoted fields lose their doubled quotes.
+std::string FieldText(std::string_view text, bool quoted) {
+    if (!quoted || text.find('"') == std::string_view::npos) return std::string(text);
+    std::string unquoted;
+    unquoted.reserve(text.size());
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        unquoted.push_back(text[k]);
+        if (text[k] == '"') ++k; // the second of a pair
+    }
+    return unquoted;
+}
+
+// Calls `line` for every line of the text, with its number from 0 (the lines as every reader splits them).
+template <class OnLine>
+void ForEachNumberedLine(std::string_view text, OnLine&& line) {
+    std::size_t number = 0;
+    ForEachLine(text, [&](std::string_view current) { return line(number++, current); });
+}
+
+// True when the text, without its blanks, equals `key` (the name key "GNAME" matches " G NAME ").
+bool EqualsWithoutBlanks(std::string_view text, std::string_view key) {
+    std::size_t k = 0;
+    for (char c : text) {
+        if (c == ' ') continue;
+        if (k == key.size() || key[k] != c) return false;
+        ++k;
+    }
+    return k == key.size();
 }
 
 std::string Quoted(std::string_view text) {
@@ -135,37 +183,60 @@ std::optional<std::string> LocateCatalogue(const Workspace& workspace, const std
 
 const std::string& GlassCatalogue::Cell(int column, int row) const {
     if (row < 0 || row >= RowCount() || column < 0) return kEmpty;
-    const auto& fields = rows_[row];
-    return column < static_cast<int>(fields.size()) ? fields[column] : kEmpty;
+    const std::size_t cell = rowStart_[row] + static_cast<std::size_t>(column);
+    return cell < rowStart_[row + 1] ? cells_[cell] : kEmpty;
 }
 
 struct CatalogueParser {
     static std::optional<std::string> Parse(std::string_view text, GlassMaker maker,
                                             const std::string& source, GlassCatalogue& catalogue) {
+        const auto refuse = [&](const std::string& why) {
+            return Quoted(source) + " is not a glass catalogue: " + why;
+        };
+        if (auto notText = NotPlainText(text)) return refuse(*notText);
+        text = WithoutByteOrderMark(text);
+
+        // First count the cells, so that a file of nothing but separators is refused before it takes
+        // memory, and the grid is allocated once.
+        std::size_t cells = 0, rows = 0;
+        std::optional<std::string> error;
+        ForEachNumberedLine(text, [&](std::size_t number, std::string_view line) {
+            ++rows;
+            error = SplitFields(line, [&](std::string_view, bool) { ++cells; });
+            if (error)
+                error = "line " + std::to_string(number + 1) + ": " + *error;
+            else if (cells > GlassCatalogue::kMaxCatalogueCells)
+                error = "it has more than " + std::to_string(GlassCatalogue::kMaxCatalogueCells) +
+                        " cells (line " + std::to_string(number + 1) + ")";
+            return !error;
+        });
+        if (error) return refuse(*error);
+
         GlassCatalogue read;
         read.maker_ = maker;
         read.source_ = source;
         read.titleColumns_.fill(-1);
-
-        if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3); // a byte order mark
-        while (!text.empty()) {
-            const auto end = text.find('\n');
-            std::string_view line = text.substr(0, end);
-            text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-
-            std::vector<std::string> fields = SplitFields(line);
-            read.columns_ = std::max(read.columns_, static_cast<int>(fields.size()));
+        read.cells_.reserve(cells);
+        read.rowStart_.reserve(rows + 1);
+        ForEachNumberedLine(text, [&](std::size_t, std::string_view line) {
+            const std::size_t first = read.cells_.size();
+            SplitFields(line, [&](std::string_view field, bool quoted) {
+                read.cells_.push_back(FieldText(field, quoted));
+            });
+            const std::size_t count = read.cells_.size() - first;
+            read.columns_ = std::max(read.columns_, static_cast<int>(count));
             if (read.titleRow_ < 0) {
                 // Titles count on every line up to and including the title line.
-                for (int column = 0; column < static_cast<int>(fields.size()); ++column)
+                for (std::size_t column = 0; column < count; ++column)
                     for (int title = 0; title < kCatalogueTitleCount; ++title)
-                        if (std::ranges::find(kTitleTexts[title], fields[column]) != kTitleTexts[title].end())
-                            read.titleColumns_[title] = column;
+                        if (std::ranges::find(kTitleTexts[title], read.cells_[first + column]) !=
+                            kTitleTexts[title].end())
+                            read.titleColumns_[title] = static_cast<int>(column);
                 if (read.titleColumns_[TitleNd] >= 0) read.titleRow_ = read.RowCount();
             }
-            read.rows_.push_back(std::move(fields));
-        }
+            read.rowStart_.push_back(read.cells_.size());
+            return true;
+        });
         if (read.titleRow_ < 0)
             return Quoted(source) + " is not a glass catalogue: no line has the title of the d-line index (" +
                    "\"nd\", \"  nd\" or \"ND\")";
@@ -190,7 +261,7 @@ std::optional<std::string> LoadGlassCatalogue(GlassMaker maker, const Workspace&
         return what + " is in neither " + Quoted(workspace.startDir) + " nor " + Quoted(dataDir);
     }
     std::string text;
-    if (auto error = ReadWholeFile(*path, text, kMaxCatalogueBytes)) return error;
+    if (auto error = ReadWholeFile(*path, text, kMaxDataFileBytes)) return error;
     return ParseGlassCatalogue(text, maker, *path, catalogue);
 }
 
@@ -201,10 +272,12 @@ GlassLocation FindGlassCoefficients(const GlassCatalogue& catalogue, std::string
         found.error = "No glass name is given";
         return found;
     }
-    int titleRow = -1, nameColumn = -1;
-    for (int column = 0; column < catalogue.ColumnCount() && titleRow < 0; ++column)
-        for (int row = 0; row < catalogue.RowCount(); ++row)
-            if (WithoutBlanks(catalogue.Cell(column, row)) == nameKey) {
+    // The first match in column order (columns from the left, in each the rows from the top), found in
+    // one pass over the rows: a later row only counts with a smaller column.
+    int titleRow = -1, nameColumn = catalogue.ColumnCount();
+    for (int row = 0; row < catalogue.RowCount(); ++row)
+        for (int column = 0; column < std::min(nameColumn, catalogue.FieldCount(row)); ++column)
+            if (EqualsWithoutBlanks(catalogue.Cell(column, row), nameKey)) {
                 titleRow = row;
                 nameColumn = column;
                 break;

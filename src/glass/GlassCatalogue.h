@@ -5,11 +5,18 @@
 // source note) come first, then the title line -- the first line with a field that names the d-line
 // index ("nd", "  nd" or "ND") -- and then one line per glass. The grid keeps everything as text, so the
 // glass data window shows the file as it stands; numbers are only read when a formula needs them.
+//
+// A comma-separated line may quote a field as spreadsheets write it ("Schott, Mainz" or "a ""b"" c"):
+// the quotes go, the commas inside stay, and the columns after it keep their places. A quote that is not
+// closed on its line, or a closing quote followed by anything but a comma, refuses the file (naming the
+// line) rather than shift columns. Files larger than kMaxDataFileBytes, files that are not text, and
+// grids of more than kMaxCatalogueCells cells are refused; reading takes time linear in the file's size.
 #pragma once
 
 #include "model/Workspace.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,16 +69,23 @@ std::optional<std::string> LocateCatalogue(const Workspace& workspace, const std
 class GlassCatalogue {
 public:
     static constexpr int kFixedColumns = 2;
+    // The most cells a catalogue may have: a 16 MiB file of real glass data has about 2.4 million. The
+    // limit keeps a file of nothing but commas or line ends from taking gigabytes.
+    static constexpr std::size_t kMaxCatalogueCells = 4'000'000;
 
     // The maker loaded last, or nullopt for an empty grid.
     std::optional<GlassMaker> Maker() const { return maker_; }
     // The file the grid was read from.
     const std::string& Source() const { return source_; }
 
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int RowCount() const { return static_cast<int>(rowStart_.size()) - 1; }
     int ColumnCount() const { return columns_; }
     // The text of a cell; empty outside the grid and where a line had fewer fields.
     const std::string& Cell(int column, int row) const;
+    // The number of fields of line `row` (0 outside the grid).
+    int FieldCount(int row) const {
+        return row < 0 || row >= RowCount() ? 0 : static_cast<int>(rowStart_[row + 1] - rowStart_[row]);
+    }
     // The rows up to and including the title line stay fixed at the top of the window.
     int FixedRowCount() const { return titleRow_ + 1; }
     int TitleRow() const { return titleRow_; }
@@ -87,7 +101,10 @@ private:
 
     std::optional<GlassMaker> maker_;
     std::string source_;
-    std::vector<std::vector<std::string>> rows_;
+    // The cells of all rows, row after row; row k holds cells_[rowStart_[k]] ... cells_[rowStart_[k + 1] - 1]
+    // (a row has as many cells as its line had fields).
+    std::vector<std::string> cells_;
+    std::vector<std::size_t> rowStart_{0};
     int columns_ = 0;
     int titleRow_ = -1;
     // Before any file is read every title is absent but the d line, which defaults to column 0.

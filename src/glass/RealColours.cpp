@@ -3,14 +3,13 @@
 #include "model/FileIo.h"
 #include "model/Interpolate.h"
 #include "model/NumberFormat.h"
+#include "model/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace vitrimo {
 namespace {
-
-constexpr std::size_t kMaxTableBytes = 4u << 20;
 
 std::vector<std::string_view> SplitAtTabs(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -26,15 +25,12 @@ std::vector<std::string_view> SplitAtTabs(std::string_view line) {
 
 std::optional<std::string> ParseRgbTable(std::string_view text, const std::string& source, RgbTable& table) {
     const std::string where = "\"" + source + "\"";
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (auto notText = NotPlainText(text)) return where + ": " + *notText;
+    text = WithoutByteOrderMark(text);
     RgbTable read;
     int lineNumber = 0;
     bool titleSeen = false;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (const std::string_view line : SplitLines(text)) {
         ++lineNumber;
         if (!titleSeen) {
             titleSeen = true;
@@ -71,7 +67,7 @@ std::optional<std::string> ParseRgbTable(std::string_view text, const std::strin
 
 std::optional<std::string> ReadRgbTable(const std::string& path, RgbTable& table) {
     std::string text;
-    if (auto error = ReadWholeFile(path, text, kMaxTableBytes)) return error;
+    if (auto error = ReadWholeFile(path, text, kMaxDataFileBytes)) return error;
     return ParseRgbTable(text, path, table);
 }
 
@@ -80,8 +76,11 @@ Colour RealColour(const RgbTable& table, double nanometres) {
     for (int c = 0; c < 3; ++c) {
         TInterpolate spline(TInterpolate::Cubic);
         if (!std::isfinite(nanometres) || !spline.SetNodes(table.nanometres, table.components[c])) continue;
-        // Splines overshoot near sharp changes: hold the result to what a colour byte can carry.
-        const double value = std::clamp(std::round(spline.Value(nanometres)), 0.0, 255.0);
+        // Splines overshoot near sharp changes: hold the result to what a colour byte can carry. Nodes
+        // near the limits of a float can make the spline overflow; such a component stays 0.
+        const double raw = spline.Value(nanometres);
+        if (!std::isfinite(raw)) continue;
+        const double value = std::clamp(std::round(raw), 0.0, 255.0);
         component[c] = static_cast<unsigned>(value);
     }
     return RgbColour(component[2], component[1], component[0]);

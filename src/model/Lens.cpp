@@ -35,6 +35,8 @@ int Lens::SurfaceCount() const {
 
 double Lens::CellValue(int column, int row) {
     if (const auto value = ParseNumber(Text(column, row))) return *value;
+    // "rFix" and "lFix" hold "x" or a face number, not a value: their text is never repaired.
+    if (column >= 0 && (column == Column(col::RFix) || column == Column(col::LFix))) return 0;
     if (column >= 0 && column == Column(col::Diameter)) {
         const int effective = Column(col::EffectiveDiameter);
         const double value = CellValue(effective, row);
@@ -79,12 +81,15 @@ void Lens::SetRadiusMode(bool on) {
 }
 
 void Lens::ConvertDiameterCells(bool toRadii) {
-    for (auto name : col::Diameters) {
-        const int column = Column(name);
-        for (int row = 1; row < RowCount(); ++row) {
-            if (Text(column, row).empty()) continue;
-            const double value = CellValue(column, row);
-            SetText(column, row, FormatFixed(toRadii ? value / 2 : value * 2, 4));
+    for (int row = 1; row < RowCount(); ++row) {
+        // Repair first: a "Diameter" that is not a number takes the effective diameter's text, which
+        // may itself have been repaired to "0"; then every cell that has a text is converted.
+        for (auto name : col::Diameters)
+            if (!Text(name, row).empty()) CellValue(name, row);
+        for (auto name : col::Diameters) {
+            if (Text(name, row).empty()) continue;
+            const double value = CellValue(name, row);
+            SetText(name, row, FormatFixed(toRadii ? value / 2 : value * 2, 4));
         }
     }
 }

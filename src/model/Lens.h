@@ -65,7 +65,8 @@ public:
     std::string CutBlock(int left, int top, int right, int bottom);
 
     // The number in a cell. A cell that does not hold a number is repaired: "Diameter" takes the text and
-    // value of the row's effective diameter, every other cell becomes "0".
+    // value of the row's effective diameter, every other cell becomes "0" -- but for "rFix" and "lFix",
+    // whose "x" or face number reads as 0 and stays as it is.
     double CellValue(int column, int row);
     double CellValue(std::string_view column, int row) { return CellValue(Column(column), row); }
 

@@ -3,6 +3,7 @@
 #include "model/Colour.h"
 #include "model/FileIo.h"
 #include "model/NumberFormat.h"
+#include "model/TextLines.h"
 
 #include <algorithm>
 
@@ -19,19 +20,6 @@ constexpr std::size_t kMaxColumns = 400;
 constexpr int kMaxRows = 10000;
 // Lines with fewer tabs than this are memo text.
 constexpr std::size_t kDataLineTabs = 5;
-
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
 
 // Fields 0 ... t-1 are the texts up to each tab; field t is the rest of the line, tabs included.
 // A line with fewer tabs gives fewer fields, the last one running to the end of the line.
@@ -81,7 +69,26 @@ std::string FixCellFromFile(std::string_view text) {
 }
 
 LensFileResult Failure(std::string message) {
-    return LensFileResult{std::move(message), {}};
+    LensFileResult result;
+    result.error = std::move(message);
+    return result;
+}
+
+std::size_t TabCount(std::string_view line) {
+    return static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t'));
+}
+
+// A line with fewer tabs than a table row needs, which still is one: its field under "No" (field
+// `noField` of the title line) holds `face`, the number of the face that comes next. Memo text right
+// after the rows does not look like that; the writer makes sure of it (LensFileText).
+bool IsShortRow(std::string_view line, std::size_t noField, int face) {
+    if (noField == std::string_view::npos || line.find('\t') == std::string_view::npos) return false;
+    const auto fields = SplitFields(line, noField + 1);
+    return noField < fields.size() && fields[noField] == std::to_string(face);
+}
+
+std::string ColumnCountText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " cell" : " cells");
 }
 
 } // namespace
@@ -108,14 +115,19 @@ std::string LensFileText(const Lens& lens) {
         out += "\t\r\n";
     }
     // The memo ends with one line end. A memo line with enough tabs to pass for a table row would be
-    // read back as a face, so its tabs are written as spaces.
+    // read back as a face, and so would a first line that starts like the next face's row; their tabs
+    // are written as spaces.
     if (!lens.Memo().empty()) {
+        bool first = true;
         for (std::string_view rest = lens.Memo();;) {
             const auto end = rest.find('\n');
             std::string line(rest.substr(0, end));
             std::erase(line, '\r');
-            if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) >= kDataLineTabs)
+            if (TabCount(line) >= kDataLineTabs ||
+                (first &&
+                 IsShortRow(line, static_cast<std::size_t>(columns.Column(col::No)), lens.RowCount() - 1)))
                 std::replace(line.begin(), line.end(), '\t', ' ');
+            first = false;
             out += line + "\r\n";
             if (end == std::string_view::npos) break;
             rest.remove_prefix(end + 1);
@@ -131,18 +143,21 @@ std::optional<std::string> WriteLensFile(Lens& lens, const std::string& path) {
 }
 
 LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
-    if (text.find('\0') != std::string_view::npos) return Failure("it holds binary data, not text");
-    const auto lines = SplitLines(text);
+    if (auto notText = NotPlainText(text)) return Failure(*notText);
+    const auto lines = SplitLines(WithoutByteOrderMark(text));
     if (lines.empty()) return Failure("it is empty");
 
+    if (TabCount(lines[0]) >= kMaxColumns) return Failure("its first line names too many columns");
     const auto titles = SplitFields(lines[0], std::string_view::npos);
-    if (titles.size() > kMaxColumns) return Failure("its first line names too many columns");
     for (auto required : {col::R, col::Distance, col::Nd}) {
         if (std::find(titles.begin(), titles.end(), required) == titles.end())
             return Failure("it is not a lens data file (the first line has no column \"" +
                            std::string(required) + "\")");
     }
     const std::size_t t = titles.size() - 1;
+    const auto noTitle = std::find(titles.begin(), titles.end(), col::No);
+    const std::size_t noField =
+        noTitle == titles.end() ? std::string_view::npos : static_cast<std::size_t>(noTitle - titles.begin());
 
     LensFileResult result;
     Lens fresh = lens;
@@ -171,10 +186,13 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
     const int rFix = fresh.Column(col::RFix), lFix = fresh.Column(col::LFix);
     std::string memo;
     bool memoStarted = false;
+    std::size_t firstCutLine = 0; // the first line after the titles that has tabs but too few for a row
     int row = 0;
     for (std::size_t l = 1; l < lines.size(); ++l) {
         const std::string_view line = lines[l];
-        if (static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) < kDataLineTabs) {
+        const std::size_t tabs = TabCount(line);
+        if (tabs < kDataLineTabs && (memoStarted || !IsShortRow(line, noField, row))) {
+            if (tabs > 0 && firstCutLine == 0) firstCutLine = l;
             if (memoStarted) memo += '\n';
             memo += line;
             memoStarted = true;
@@ -189,7 +207,10 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const int column = columnOf[k];
             if (!colourLine) {
-                table.SetCell(column, row, std::string(fields[k]));
+                // The last column takes the rest of the line; a cell cannot keep the tabs in it.
+                std::string cell(fields[k]);
+                if (k == t) std::replace(cell.begin(), cell.end(), '\t', ' ');
+                table.SetCell(column, row, std::move(cell));
             } else if (k > 0 && column >= firstIndex && column < remarks) {
                 // A colour that cannot be read keeps the colour the wavelength has.
                 if (const auto colour = ParseColour(fields[k]))
@@ -202,10 +223,19 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
             table.SetRowCount(std::max(row + 1, 2));
             continue;
         }
+        if (tabs < t) result.shortRows.push_back(row);
         table.SetCell(rFix, row, FixCellFromFile(table.Cell(rFix, row)));
         table.SetCell(lFix, row, FixCellFromFile(table.Cell(lFix, row)));
     }
+    if (row == 0) {
+        if (firstCutLine == 0) return Failure("it has no table rows, not even the object row");
+        return Failure("no line is a table row: line " + std::to_string(firstCutLine + 1) + " has " +
+                       ColumnCountText(TabCount(lines[firstCutLine]) + 1) + " where the first line names " +
+                       ColumnCountText(titles.size()) + " (the file may be cut short)");
+    }
 
+    // Cells that are not numbers are reported before the radius display rewrites any diameter.
+    result.nonNumericCells = NonNumericCells(fresh, {0, 1, table.ColumnCount() - 1, table.RowCount() - 1});
     fresh.SetMemo(std::move(memo));
     if (fresh.RadiusMode()) fresh.ConvertDiameterCells(true);
     fresh.SetDataModified(false);
@@ -216,7 +246,7 @@ LensFileResult ParseLensFileText(Lens& lens, std::string_view text) {
 
 LensFileResult ReadLensFile(Lens& lens, const std::string& path) {
     std::string text;
-    if (auto error = ReadWholeFile(path, text, 16u << 20)) return Failure(*error);
+    if (auto error = ReadWholeFile(path, text, kMaxDataFileBytes)) return Failure(*error);
     LensFileResult result = ParseLensFileText(lens, text);
     if (!result.Ok()) result.error = "\"" + path + "\" cannot be read: " + result.error;
     return result;

@@ -1,5 +1,6 @@
 #include "model/TableRules.h"
 
+#include "model/ClipboardBlock.h"
 #include "model/NumberFormat.h"
 
 #include <algorithm>
@@ -76,15 +77,8 @@ bool RowMakesALens(const Lens& lens, int row) {
     return !glass.empty() && glass != "Air" && !radius.empty() && radius != "0";
 }
 
-bool ColumnIsNumeric(const Lens& lens, int column) {
-    if (column < 0 || column > lens.Column(col::Remarks)) return false; // unknown columns past "Remarks"
-    for (auto name : {col::No, col::GlassName, col::RFix, col::LFix, col::Remarks})
-        if (column == lens.Column(name)) return false;
-    return true;
-}
-
 bool CellTextAcceptable(const Lens& lens, int column, std::string_view text) {
-    return !ColumnIsNumeric(lens, column) || IsBlank(text) || ParseNumber(text).has_value();
+    return !IsNumericColumn(lens, column) || IsBlank(text) || ParseNumber(text).has_value();
 }
 
 } // namespace vitrimo

@@ -16,11 +16,9 @@ namespace vitrimo {
 // object row its radius instead of its distance.
 bool CellSelectable(const Lens& lens, int column, int row);
 
-// Whether a column holds numbers: every known column but "No", "GlassName", "rFix", "lFix" and "Remarks".
-// An empty numeric cell is allowed (it means "not given"); text that is not a number is not.
-bool ColumnIsNumeric(const Lens& lens, int column);
-// Whether `text` may stand in the cell's column: anything in a text column, blank or a finite number in
-// a numeric one.
+// Whether `text` may stand in the cell's column (IsNumericColumn): anything in a text column, blank or a
+// finite number in a numeric one. An empty numeric cell means "not given"; text that is not a number is
+// refused.
 bool CellTextAcceptable(const Lens& lens, int column, std::string_view text);
 
 // The object row's "GlassName" is chosen by the light-source dialog, never typed.

@@ -69,6 +69,16 @@ inline Wording NoReturnFace(const std::string& face) {
             "シフト、ティルトのグループの後ろに戻しの面が必要です。面 " + face +
                 " の後ろに面を追加して下さい。"};
 }
+inline Wording NonNumericCellsRead(const std::string& cells) {
+    return {"These cells do not hold numbers; a calculation reads them as 0 and writes 0 into them:\r\n" +
+                cells,
+            "次のセルは数値ではありません。計算では 0 として読み、0 を書き込みます:\r\n" + cells};
+}
+inline Wording ShortRowsRead(const std::string& rows) {
+    return {"These rows of the file had fewer cells than its title line; their missing cells are empty: " +
+                rows,
+            "次の行はタイトル行より列が少なく、足りないセルは空欄です: " + rows};
+}
 inline Wording FacesWithoutIndexDeleted(const std::string& faces) {
     return {"Faces without a d-line index were deleted: " + faces + ". Undo brings them back.",
             "d線の屈折率がない面を削除しました: " + faces + "。元に戻すで復元できます。"};

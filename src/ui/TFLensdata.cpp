@@ -202,6 +202,7 @@ void TFLensdata::LoadLastData() {
         return;
     }
     AfterTableReplaced();
+    TellAboutCellsRead(result);
     ShowFocalLengthQuietly();
 }
 
@@ -940,7 +941,29 @@ bool TFLensdata::ReadUserFile(const QString& path) { // never an element of rece
         for (const auto& title : result.unknownColumns) titles += (titles.empty() ? "" : ", ") + title;
         host_.Tell(MessageKind::Information, mainTexts::UnknownColumns(titles));
     }
+    TellAboutCellsRead(result);
     return true;
+}
+
+void TFLensdata::TellAboutCellsRead(const LensFileResult& result) {
+    if (!result.shortRows.empty()) {
+        std::string rows;
+        for (int row : result.shortRows) rows += (rows.empty() ? "" : ", ") + std::to_string(row - 1);
+        host_.Tell(MessageKind::Information, mainTexts::ShortRowsRead(rows));
+    }
+    TellAboutNonNumericCells(result.nonNumericCells);
+}
+
+void TFLensdata::TellAboutNonNumericCells(const std::vector<NonNumericCell>& cells) {
+    if (cells.empty()) return;
+    // The first ones, by face and column, so that the user can find and mend them.
+    std::string list;
+    constexpr std::size_t kListed = 12;
+    for (std::size_t k = 0; k < cells.size() && k < kListed; ++k)
+        list += "No." + std::to_string(cells[k].row - 1) + " " + cells[k].column + ": \"" + cells[k].text +
+                "\"\r\n";
+    if (cells.size() > kListed) list += "... (" + std::to_string(cells.size()) + ")";
+    host_.Tell(MessageKind::Warning, mainTexts::NonNumericCellsRead(list));
 }
 
 void TFLensdata::FileNew() {

@@ -6,9 +6,11 @@
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
 #include "engine/Workbench.h"
+#include "model/ClipboardBlock.h"
 #include "model/FaceCommands.h"
 #include "model/IniFile.h"
 #include "model/Lens.h"
+#include "model/LensFile.h"
 #include "model/Workspace.h"
 #include "ui/SettingsFile.h"
 #include "ui/UiHost.h"
@@ -205,6 +207,9 @@ private:
     bool DecenterResetQuestion(); // false when cancelled
     bool WriteUserFile(const QString& path);
     bool ReadUserFile(const QString& path); // false when the file could not be read
+    // What a file or a paste brought that the user should know: rows cut short, cells that are not numbers.
+    void TellAboutCellsRead(const LensFileResult& result);
+    void TellAboutNonNumericCells(const std::vector<NonNumericCell>& cells);
     void RememberFile(const QString& path);
     void UpdateRecentFiles(bool save);
     void WriteStartFile(const std::string& path);

@@ -367,6 +367,8 @@ void TFLensdata::PasteCommand() {
     cellUndo_ = selectedCell_;
     lens_.MarkChanged();
     TableChanged();
+    // The block is pasted as it is; the cells it filled that are not numbers are named.
+    TellAboutNonNumericCells(NonNumericCells(lens_, BlockRange(left, top, text)));
 }
 
 void TFLensdata::UndoCommand() {

@@ -1,5 +1,7 @@
 #include "model/ClipboardBlock.h"
 
+#include "model/TextLines.h"
+
 #include <gtest/gtest.h>
 
 namespace vitrimo {
@@ -61,6 +63,31 @@ TEST(ClipboardBlock, OtherLineEndsAndTheEdgesOfTheTable) {
     EXPECT_EQ(undo, "d\t2,1\r1,2\t2,2\r");
     EXPECT_EQ(table.RowCount(), 3);
     EXPECT_EQ(table.ColumnCount(), 3);
+}
+
+} // namespace
+} // namespace vitrimo
+
+namespace vitrimo {
+namespace {
+
+// One rule for the lines of every file and block: LF, CR LF and a lone CR end a line; a last line without
+// an end counts; nothing else is a line.
+TEST(TextLines, EveryLineEndAndTheLastLine) {
+    using Lines = std::vector<std::string_view>;
+    const std::pair<std::string_view, Lines> cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\n", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\rb\n\nc\r", {"a", "b", "", "c"}},
+        {"\n\r\n", {"", ""}},
+        {"a\tb\r\n\tc", {"a\tb", "\tc"}},
+    };
+    for (const auto& [text, lines] : cases) EXPECT_EQ(SplitLines(text), lines) << text;
+    // A paste covers as many rows as lines and as many columns as its widest line has fields.
+    EXPECT_EQ(BlockRange(3, 2, "1\t2\t3\r4\r"), (CellRange{3, 2, 5, 3}));
+    EXPECT_EQ(BlockRange(3, 2, "one cell"), (CellRange{3, 2, 3, 2}));
 }
 
 } // namespace
