@@ -150,9 +150,9 @@ std::vector<double> SweepTable::Angles() const {
         const std::string& degreesText = Cell(ValueColumn(), row);
         const double degrees = NumberIn(degreesText), minutes = NumberIn(Cell(MinutesColumn(), row));
         // "-0" and "30" is half a degree below the axis: the minutes share the sign of the degrees.
-        const auto first = degreesText.find_first_not_of(" \t");
-        const bool negative = first != std::string::npos && degreesText[first] == '-';
-        angles.push_back(negative ? -(std::fabs(degrees) + std::fabs(minutes) / 60) : degrees + minutes / 60);
+        const std::string_view trimmed = TrimBlanks(degreesText);
+        angles.push_back(
+            CombineDegreesAndMinutes(degrees, minutes, !trimmed.empty() && trimmed.front() == '-'));
     }
     return angles;
 }
@@ -173,14 +173,6 @@ std::vector<Colour> SweepTable::Colours() const {
         colours.push_back(colour.value_or(colours::Black));
     }
     return colours;
-}
-
-std::pair<std::string, std::string> DegreesAndMinutes(double angle) {
-    if (!std::isfinite(angle) || std::fabs(angle) > 1e12) return {"0", "0.0"};
-    const long long tenths = std::llround(std::fabs(angle) * 600);
-    const long long degrees = tenths / 600;
-    std::string degreesText = (angle < 0 && tenths > 0 ? "-" : "") + std::to_string(degrees);
-    return {std::move(degreesText), FormatFixed(static_cast<double>(tenths % 600) / 10, 1)};
 }
 
 } // namespace vitrimo

@@ -9,6 +9,7 @@
 // Frequencies() and Colours(); empty rows are skipped there.
 #pragma once
 
+#include "model/Angles.h"
 #include "model/Colour.h"
 #include "model/Host.h"
 
@@ -90,9 +91,5 @@ private:
     SweepTableKind kind_;
     std::vector<std::vector<std::string>> rows_;
 };
-
-// Writes an angle in degrees as whole degrees and minutes with one decimal: 1.5 -> ("1", "30.0"). The
-// angle is rounded to a tenth of a minute first, so 0.99999 gives ("1", "0.0"), never ("0", "60.0").
-std::pair<std::string, std::string> DegreesAndMinutes(double angle);
 
 } // namespace vitrimo

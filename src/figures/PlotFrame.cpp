@@ -1,6 +1,7 @@
 #include "figures/PlotFrame.h"
 
 #include "figures/FigureColour.h"
+#include "model/Angles.h"
 #include "model/NumberFormat.h"
 
 #include <QFontMetricsF>
@@ -199,10 +200,9 @@ QString FigureNumber(double value, int significant) {
 }
 
 QString AngleText(double angle) {
-    const int degrees = static_cast<int>(std::trunc(angle));
+    const auto [degrees, minutes] = DegreesAndMinutes(angle);
     return QStringLiteral("Angle   = %1 o %2 '")
-        .arg(degrees)
-        .arg(QString::fromStdString(FormatFixed(std::fabs(angle - degrees) * 60, 1)));
+        .arg(QString::fromStdString(degrees), QString::fromStdString(minutes));
 }
 
 QString DefocusText(double defocus) {

@@ -1,6 +1,7 @@
 #include "ui/TFSGList.h"
 
 #include "figures/FigureColour.h"
+#include "model/Angles.h"
 #include "model/NumberFormat.h"
 #include "ui/Locale.h"
 #include "ui/SweepTableTexts.h"
@@ -18,16 +19,9 @@
 namespace vitrimo {
 namespace {
 
-// An angle typed as degrees and minutes; the minutes take the sign of the degrees ("-0" and "30" is
-// half a degree below the axis). nullopt when either field holds something other than a number.
+// An angle typed as degrees and minutes. nullopt when either field holds something other than a number.
 std::optional<double> AngleOf(const UiHost::NumberAnswer& answer) {
-    const auto degrees = ParseNumber(answer.value);
-    const auto minutes = IsBlank(answer.minutes) ? std::optional<double>(0) : ParseNumber(answer.minutes);
-    if (!degrees || !minutes) return std::nullopt;
-    const auto first = answer.value.find_first_not_of(" \t");
-    const bool negative = first != std::string::npos && answer.value[first] == '-';
-    const double size = std::abs(*degrees) + std::abs(*minutes) / 60;
-    return negative ? -size : size;
+    return AngleFromDegreesAndMinutes(answer.value, answer.minutes);
 }
 
 } // namespace

@@ -457,8 +457,8 @@ bool TFSphAber::ReadBoxes() {
     if (!scale || !defocus || !degrees || !minutes) return false;
     if (*scale > 0) (tab_ == Distortion ? distortionScale_ : curveScale_) = *scale;
     defocus_ = *defocus;
-    const double sign = degreeBox_->text().trimmed().startsWith('-') ? -1 : 1;
-    const double angle = *degrees + sign * *minutes / 60;
+    const double angle =
+        *AngleFromDegreesAndMinutes(degreeBox_->text().toStdString(), minuteBox_->text().toStdString());
     if (*minutes != 0) WriteAngleBoxes(angle);
     (FieldTab() ? maxAngle_ : fieldAngle_) = angle;
     return true;
@@ -651,14 +651,13 @@ bool TFSphAber::AskAngle(const Wording& caption, const Wording& prompt, double& 
     const auto [whole, minutes] = DegreesAndMinutes(value);
     const auto answer = main_.HostOf().AskNumber(caption, prompt, whole, "o", true, minutes);
     if (!answer) return false;
-    const auto degrees = ParseNumber(answer->value),
-               fraction = ParseNumber(answer->minutes.empty() ? "0" : answer->minutes);
-    if (!degrees || !fraction) {
-        main_.HostOf().Tell(MessageKind::Error, NotAnAngle(degrees ? answer->minutes : answer->value));
+    const auto angle = AngleFromDegreesAndMinutes(answer->value, answer->minutes);
+    if (!angle) {
+        main_.HostOf().Tell(MessageKind::Error,
+                            NotAnAngle(ParseNumber(answer->value) ? answer->minutes : answer->value));
         return false;
     }
-    const double sign = !answer->value.empty() && answer->value.find('-') != std::string::npos ? -1 : 1;
-    value = *degrees + sign * *fraction / 60;
+    value = *angle;
     return true;
 }
 
