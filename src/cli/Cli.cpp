@@ -3,6 +3,8 @@
 #include "cli/CliCommon.h"
 #include "cli/CliEvaluation.h"
 
+#include <exception>
+#include <new>
 #include <ostream>
 
 namespace vitrimo {
@@ -49,6 +51,13 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
         return 2;
     } catch (const CommandError& e) {
         err << kProgram << ": " << e.message << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << kProgram << ": not enough memory for this calculation\n";
+        return 1;
+    } catch (const std::exception& e) {
+        // The core reports what a user can cause as values; an exception is a fault, reported the same.
+        err << kProgram << ": " << e.what() << '\n';
         return 1;
     }
     // Output that could not be written (a full disk, a closed pipe) is a failure, not a success.

@@ -64,17 +64,9 @@ Command AddTraceCommand(CLI::App& app) {
                 TraceContext& context = tracer.Context();
                 context.mode = TraceMode::Spot;
                 context.fieldAngle = options->angle;
-                const int rays = context.idealLensPresent ? 3 : 2;
-                tracer.AllocateBundle(rays);
                 const double radius = context.entrancePupilDiameter / 2;
-                const double yp = pupil[0] * radius, zp = pupil[1] * radius;
-                // The chief ray crosses the pupil centre; a plane wave reaches the start plane late by
-                // sin(angle) times the height.
-                const double sine =
-                    context.firstSurface == 1 ? std::sin(options->angle * std::numbers::pi / 180) : 0;
-                tracer.SetStart(0, tracer.StartRay(0, 0));
-                tracer.SetStart(1, tracer.StartRay(yp, zp), sine * yp);
-                if (context.idealLensPresent) tracer.SetStart(2, tracer.StartRay(1.1e-6, 0), sine * 1.1e-6);
+                // Ray 0 through the pupil centre, ray 1 through the pupil point.
+                tracer.StartPupilRays({{pupil[0] * radius, pupil[1] * radius}});
                 context.defocus = tracer.ParaxialImageDistance() - tracer.LastDistance() + options->defocus;
                 const TraceOutcome outcome = tracer.TraceAll(host);
                 if (!outcome.completed) throw CommandError{options->lens + ": " + outcome.error};

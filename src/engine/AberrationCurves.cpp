@@ -116,122 +116,154 @@ void SetCurveDefocus(RayTracer& tracer, CurveKind kind, const CurveSettings& set
                                (kind == CurveKind::Transverse ? settings.defocus : 0);
 }
 
+namespace {
+
+// What every evaluation of the stored rays reads.
+struct Evaluation {
+    const RayTracer& tracer;
+    const RayBundle& bundle;
+    int slot;
+    int wavelengths;
+    int steps;
+    double image;       // the paraxial image plane, mm from the last face along x
+    double focalLength; // mm
+    double radius;      // of the pupil the rays fill, mm
+    // Focus positions are reported along the light: after an odd number of mirrors the light travels
+    // towards -x, and a focus short of the paraxial one is negative there too.
+    double along;
+
+    Evaluation(const RayTracer& t, const CurveSettings& settings)
+        : tracer(t), bundle(t.Bundle()), slot(t.Context().slot), wavelengths(t.Bundle().WavelengthCount()),
+          steps(settings.steps), image(t.ParaxialImageDistance()),
+          focalLength(t.Bound() ? t.FocalLength() : 0),
+          radius((t.Context().entrancePupilDiameter - Margin(t)) / 2), along(t.ImageSideSign()) {}
+
+    bool Lost(int r, int w) const { return bundle.Vignetted(r, w, slot); }
+    RayRecord Ray(int r, int w) const { return bundle.Record(r, w, slot); }
+};
+
+std::optional<double> FiniteOrNothing(double value) {
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+// Where each pupil ray crosses the axis, from the paraxial image; and the offence against the sine
+// condition of the reference wavelength, from each ray's own pupil height.
+void EvaluateLongitudinal(const Evaluation& e, CurveResult& result) {
+    const TraceContext& context = e.tracer.Context();
+    const double delta = kOffAxis * PupilUnit(e.tracer);
+    for (int j = 0; j <= e.steps; ++j) result.abscissa.push_back(e.radius * j / e.steps + delta);
+    for (int w = 0; w < e.wavelengths; ++w) {
+        for (int j = 0; j <= e.steps; ++j) {
+            const RayRecord ray = e.Ray(j + 1, w);
+            result.values[w].push_back(
+                e.Lost(j + 1, w) || ray.M == 0
+                    ? std::nullopt
+                    : FiniteOrNothing(e.along * (ray.x - ray.y * ray.L / ray.M - e.image)));
+        }
+    }
+    const int w = e.tracer.ReferenceTraced();
+    const double P = context.entrancePupilDistance;
+    for (int j = 0; j <= e.steps; ++j) {
+        const RayRecord ray = e.Ray(j + 1, w);
+        if (w >= e.wavelengths || e.Lost(j + 1, w) || ray.M == 0) {
+            result.sineCondition.push_back(std::nullopt);
+            continue;
+        }
+        const double h = result.abscissa[j];
+        const double sineFactor = std::sqrt(ray.L * ray.L + ray.M * ray.M) / ray.M;
+        const double value =
+            context.firstSurface == 1
+                ? -h * sineFactor - e.focalLength
+                : h / std::sqrt(h * h + P * P) * e.tracer.InverseStartAngle() * sineFactor - e.focalLength;
+        result.sineCondition.push_back(FiniteOrNothing(value));
+    }
+}
+
+// The meridional fan's dy and the sagittal fan's dz on the image surface, against the chief ray.
+void EvaluateTransverse(const Evaluation& e, CurveResult& result) {
+    const int s = e.steps;
+    for (int fan = 0; fan < 2; ++fan)
+        for (int j = 0; j <= 2 * s; ++j)
+            result.abscissa.push_back(e.radius * (static_cast<double>(j) / s - 1));
+    for (int w = 0; w < e.wavelengths; ++w) {
+        const auto chief = e.tracer.ImageSurfacePoint(0, w);
+        for (int k = 0; k < 2 * (2 * s + 1); ++k) {
+            const bool meridional = k <= 2 * s;
+            const int r = meridional ? 1 + k : 2 * s + 2 + (k - (2 * s + 1));
+            const auto point = e.tracer.ImageSurfacePoint(r, w);
+            if (!chief || !point || e.Lost(r, w)) {
+                result.values[w].push_back(std::nullopt);
+                continue;
+            }
+            result.values[w].push_back(meridional ? (*point)[0] - (*chief)[0] : (*point)[1] - (*chief)[1]);
+        }
+    }
+}
+
+// The distortion of the chief ray of angle step j, percent.
+std::optional<double> Distortion(const Evaluation& e, const CurveSettings& settings, int j, int w) {
+    const int chiefRay = j + 1;
+    const RayRecord c = e.Ray(chiefRay, w);
+    if (e.Lost(chiefRay, w) || c.L == 0) return std::nullopt;
+    const double theta = FieldAngle(settings, j) * kDegree;
+    // The chief ray's height on the image surface gives the sag there.
+    const double sag = e.tracer.ImageSag(c.y + (e.image - c.x) * c.M / c.L);
+    const double ideal = (e.along * sag + e.focalLength) * std::tan(theta);
+    const double real = std::fabs(c.y + (e.image + sag - c.x) * c.M / c.L);
+    if (ideal == 0) return std::nullopt;
+    return FiniteOrNothing((real - ideal) * 100 / ideal);
+}
+
+// The meridional (or sagittal) focus of angle step j: where the chief ray and its neighbour cross.
+std::optional<double> Focus(const Evaluation& e, int j, int w, bool meridional) {
+    const int s = e.steps;
+    const int chiefRay = j + 1, neighbourRay = meridional ? s + 2 + j : 2 * s + 3 + j;
+    const RayRecord c = e.Ray(chiefRay, w), n = e.Ray(neighbourRay, w);
+    if (e.Lost(chiefRay, w) || e.Lost(neighbourRay, w) || n.L == 0) return std::nullopt;
+    const double cm = meridional ? c.M : c.N, nm = meridional ? n.M : n.N;
+    const double cy = meridional ? c.y : c.z, ny = meridional ? n.y : n.z;
+    const double t = nm / n.L;
+    const double denominator = c.L * t - cm;
+    if (denominator == 0) return std::nullopt;
+    const double x = c.x + ((n.x - c.x) * t + cy - ny) * c.L / denominator;
+    const double chiefHeight = c.L != 0 ? c.y + (x - c.x) * c.M / c.L : c.y;
+    return FiniteOrNothing(e.along * (x - e.tracer.ImageSag(chiefHeight) - e.image));
+}
+
+void EvaluateField(const Evaluation& e, CurveKind kind, const CurveSettings& settings, CurveResult& result) {
+    result.sagittal.assign(e.wavelengths, {});
+    for (int j = 0; j <= e.steps; ++j) result.abscissa.push_back(settings.maxAngle * j / e.steps);
+    for (int w = 0; w < e.wavelengths; ++w) {
+        for (int j = 0; j <= e.steps; ++j) {
+            if (kind == CurveKind::Distortion) {
+                result.values[w].push_back(Distortion(e, settings, j, w));
+                continue;
+            }
+            result.values[w].push_back(Focus(e, j, w, true));
+            result.sagittal[w].push_back(Focus(e, j, w, false));
+        }
+    }
+}
+
+} // namespace
+
 CurveResult EvaluateCurve(const RayTracer& tracer, CurveKind kind, const CurveSettings& settings) {
     CurveResult result;
     result.kind = kind;
     result.steps = settings.steps;
-    const TraceContext& context = tracer.Context();
-    const RayBundle& bundle = tracer.Bundle();
-    const int slot = context.slot;
-    const int wavelengths = bundle.WavelengthCount();
-    const int s = settings.steps;
-    const double image = tracer.ParaxialImageDistance();
-    const double focalLength = tracer.Bound() ? tracer.FocalLength() : 0;
-    const double radius = (context.entrancePupilDiameter - Margin(tracer)) / 2;
-    // Focus positions are reported along the light: after an odd number of mirrors the light travels
-    // towards -x, and a focus short of the paraxial one is negative there too.
-    const double along = tracer.ImageSideSign();
-    result.values.assign(wavelengths, {});
-
+    const Evaluation e(tracer, settings);
+    result.values.assign(e.wavelengths, {});
     switch (kind) {
-    case CurveKind::Longitudinal: {
-        const double delta = kOffAxis * PupilUnit(tracer);
-        for (int j = 0; j <= s; ++j) result.abscissa.push_back(radius * j / s + delta);
-        for (int w = 0; w < wavelengths; ++w) {
-            for (int j = 0; j <= s; ++j) {
-                const RayRecord ray = bundle.Record(j + 1, w, slot);
-                if (bundle.Vignetted(j + 1, w, slot) || ray.M == 0) {
-                    result.values[w].push_back(std::nullopt);
-                    continue;
-                }
-                result.values[w].push_back(along * (ray.x - ray.y * ray.L / ray.M - image));
-            }
-        }
-        // The sine condition, for the reference wavelength.
-        // Each ray's own pupil height: the one it was started at.
-        const int w = tracer.ReferenceTraced();
-        const double P = context.entrancePupilDistance;
-        for (int j = 0; j <= s; ++j) {
-            const RayRecord ray = bundle.Record(j + 1, w, slot);
-            if (w >= wavelengths || bundle.Vignetted(j + 1, w, slot) || ray.M == 0) {
-                result.sineCondition.push_back(std::nullopt);
-                continue;
-            }
-            const double h = result.abscissa[j];
-            const double sineFactor = std::sqrt(ray.L * ray.L + ray.M * ray.M) / ray.M;
-            if (context.firstSurface == 1) {
-                result.sineCondition.push_back(-h * sineFactor - focalLength);
-            } else {
-                const double sinU = h / std::sqrt(h * h + P * P);
-                result.sineCondition.push_back(sinU * tracer.InverseStartAngle() * sineFactor - focalLength);
-            }
-        }
+    case CurveKind::Longitudinal:
+        EvaluateLongitudinal(e, result);
         break;
-    }
-    case CurveKind::Transverse: {
-        for (int j = 0; j <= 2 * s; ++j) result.abscissa.push_back(radius * (static_cast<double>(j) / s - 1));
-        for (int j = 0; j <= 2 * s; ++j) result.abscissa.push_back(radius * (static_cast<double>(j) / s - 1));
-        for (int w = 0; w < wavelengths; ++w) {
-            const auto chief = tracer.ImageSurfacePoint(0, w);
-            for (int k = 0; k < 2 * (2 * s + 1); ++k) {
-                const bool meridional = k <= 2 * s;
-                const int r = meridional ? 1 + k : 2 * s + 2 + (k - (2 * s + 1));
-                const auto point = tracer.ImageSurfacePoint(r, w);
-                if (!chief || !point || bundle.Vignetted(r, w, slot)) {
-                    result.values[w].push_back(std::nullopt);
-                    continue;
-                }
-                result.values[w].push_back(meridional ? (*point)[0] - (*chief)[0]
-                                                      : (*point)[1] - (*chief)[1]);
-            }
-        }
+    case CurveKind::Transverse:
+        EvaluateTransverse(e, result);
         break;
-    }
     case CurveKind::Astigmatism:
-    case CurveKind::Distortion: {
-        result.sagittal.assign(wavelengths, {});
-        for (int j = 0; j <= s; ++j) result.abscissa.push_back(settings.maxAngle * j / s);
-        for (int w = 0; w < wavelengths; ++w) {
-            for (int j = 0; j <= s; ++j) {
-                const int chiefRay = j + 1, meridionalRay = s + 2 + j, sagittalRay = 2 * s + 3 + j;
-                const RayRecord c = bundle.Record(chiefRay, w, slot);
-                if (kind == CurveKind::Distortion) {
-                    const double theta = FieldAngle(settings, j) * kDegree;
-                    // The chief ray's height on the image surface gives the sag there.
-                    const double plane = image;
-                    const double heightAtPlane = c.L != 0 ? c.y + (plane - c.x) * c.M / c.L : c.y;
-                    const double sag = tracer.ImageSag(heightAtPlane);
-                    const double ideal = (along * sag + focalLength) * std::tan(theta);
-                    const double at = image + sag;
-                    const double real = c.L != 0 ? std::fabs(c.y + (at - c.x) * c.M / c.L) : 0;
-                    if (bundle.Vignetted(chiefRay, w, slot) || c.L == 0 || ideal == 0)
-                        result.values[w].push_back(std::nullopt);
-                    else
-                        result.values[w].push_back((real - ideal) * 100 / ideal);
-                    continue;
-                }
-                const auto focus = [&](int neighbourRay, bool meridional) -> std::optional<double> {
-                    const RayRecord n = bundle.Record(neighbourRay, w, slot);
-                    if (bundle.Vignetted(chiefRay, w, slot) || bundle.Vignetted(neighbourRay, w, slot) ||
-                        n.L == 0)
-                        return std::nullopt;
-                    const double cm = meridional ? c.M : c.N, nm = meridional ? n.M : n.N;
-                    const double cy = meridional ? c.y : c.z, ny = meridional ? n.y : n.z;
-                    const double t = nm / n.L;
-                    const double denominator = c.L * t - cm;
-                    if (denominator == 0) return std::nullopt;
-                    const double x = c.x + ((n.x - c.x) * t + cy - ny) * c.L / denominator;
-                    const double chiefHeight = c.L != 0 ? c.y + (x - c.x) * c.M / c.L : c.y;
-                    const double value = along * (x - tracer.ImageSag(chiefHeight) - image);
-                    if (!std::isfinite(value)) return std::nullopt;
-                    return value;
-                };
-                result.values[w].push_back(focus(meridionalRay, true));
-                result.sagittal[w].push_back(focus(sagittalRay, false));
-            }
-        }
+    case CurveKind::Distortion:
+        EvaluateField(e, kind, settings, result);
         break;
-    }
     }
     return result;
 }

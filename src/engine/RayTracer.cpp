@@ -228,6 +228,18 @@ void RayTracer::SetStart(int r, const RayRecord& ray, double path) {
     }
 }
 
+void RayTracer::StartPupilRays(const std::vector<std::array<double, 2>>& points, double shift) {
+    const int count = static_cast<int>(points.size());
+    AllocateBundle(1 + count + (context_.idealLensPresent ? 1 : 0));
+    const double sine = context_.firstSurface == 1 ? std::sin(context_.fieldAngle * kDegree) : 0;
+    SetStart(0, StartRay(shift, 0));
+    for (int k = 0; k < count; ++k) {
+        const auto [y, z] = points[k];
+        SetStart(k + 1, StartRay(y + shift, z), sine * y);
+    }
+    if (context_.idealLensPresent) SetStart(count + 1, StartRay(1.1e-6 + shift, 0), sine * 1.1e-6);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // One surface
 

@@ -106,6 +106,12 @@ public:
     double ChiefHeight(double fieldAngleDegrees) const;
     // Puts the same ray into every traced wavelength of the current slot.
     void SetStart(int r, const RayRecord& ray, double path = 0);
+    // Sizes the bundle and starts ray 0 through the pupil centre, ray k + 1 through pupil point k (y, z in
+    // mm from the centre of the entrance pupil plane), and the ideal lens's extra reference ray 1.1e-6 mm
+    // above the centre, at the context's field angle; every ray moved by `shift` mm in y (off the
+    // symmetry of a grid). For an object at infinity each ray starts with the delay of the plane wave
+    // tilted by the field angle, relative to ray 0.
+    void StartPupilRays(const std::vector<std::array<double, 2>>& points, double shift = 0);
 
     // ---- Tracing ----
     // One surface for traced wavelength w, with the context's index before and after.

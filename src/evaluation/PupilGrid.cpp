@@ -45,18 +45,7 @@ PsfGrid MakePsfGrid(double entrancePupilDiameter, int division) {
 }
 
 void StartPupilRays(RayTracer& tracer, const std::vector<std::array<double, 2>>& coordinates) {
-    TraceContext& context = tracer.Context();
-    const int points = static_cast<int>(coordinates.size());
-    tracer.AllocateBundle(1 + points + (context.idealLensPresent ? 1 : 0));
-    // The plane wave tilted by the field angle reaches the start plane late by sin(theta) times the height.
-    const double sine = context.firstSurface == 1 ? std::sin(context.fieldAngle * std::numbers::pi / 180) : 0;
-    tracer.SetStart(0, tracer.StartRay(-kOffAxis, 0));
-    for (int k = 0; k < points; ++k) {
-        const auto [y, z] = coordinates[k];
-        tracer.SetStart(k + 1, tracer.StartRay(y - kOffAxis, z), sine * y);
-    }
-    if (context.idealLensPresent)
-        tracer.SetStart(points + 1, tracer.StartRay(1.1e-6, 0), sine * (1.1e-6 + kOffAxis));
+    tracer.StartPupilRays(coordinates, -kOffAxis);
 }
 
 } // namespace vitrimo

@@ -78,6 +78,127 @@ std::string CurveTitle(CurveKind kind, bool japanese) {
     return {};
 }
 
+namespace {
+
+// What the two kinds of plot share: which wavelengths are drawn and with which pens.
+struct CurveLook {
+    const AberrationPlot& plot;
+    bool Shown(int w) const { return w >= static_cast<int>(plot.visible.size()) || plot.visible[w]; }
+    QPen Pen(int w, bool dashed) const {
+        QPen pen(ToQColor(w < static_cast<int>(plot.colours.size()) ? plot.colours[w] : colours::Black),
+                 std::max(plot.penWidth, 1) * 1.2);
+        if (dashed) pen.setStyle(Qt::DashLine);
+        return pen;
+    }
+};
+
+void ZeroLine(QPainter& p, const QLineF& at) {
+    p.setPen(QPen(Qt::gray, 1));
+    p.drawLine(at);
+}
+
+// The transverse fans: two panels, the meridional fan on the left and the sagittal fan on the right; the
+// value axis is the scale divided by the F-number.
+void PaintFans(QPainter& p, const FigureLayout& layout, const AberrationPlot& plot,
+               const AxisTitles& titles) {
+    const CurveLook look{plot};
+    const int steps = std::max(plot.curve.steps, 1);
+    const double gap = 5.5 * layout.line;
+    const double width = (layout.plot.width() - gap) / 2;
+    const double scaleT = (plot.scale > 0 ? plot.scale : 1) / (plot.fNumber > 0 ? plot.fNumber : 1);
+    const double radius = plot.pupilRadius > 0 ? plot.pupilRadius : 1;
+    const int fan = 2 * steps + 1;
+    const char* names[2][2] = {{"meridional", "sagittal"}, {"メリディオナル", "サジタル"}};
+    for (int side = 0; side < 2; ++side) {
+        const QRectF panel(layout.plot.left() + side * (width + gap), layout.plot.top(), width,
+                           layout.plot.height());
+        const PlotMapping m{panel, {-radius, radius}, {-scaleT, scaleT}};
+        p.fillRect(panel, ToQColor(plot.background));
+        DrawAxes(p, m, QString::fromUtf8(names[plot.japanese ? 1 : 0][side]) + " " + titles.x, titles.y);
+        ZeroLine(p, QLineF(panel.left(), m.Y(0), panel.right(), m.Y(0)));
+        ZeroLine(p, QLineF(m.X(0), panel.top(), m.X(0), panel.bottom()));
+        p.save();
+        p.setClipRect(panel);
+        for (int w = 0; w < static_cast<int>(plot.curve.values.size()); ++w) {
+            if (!look.Shown(w)) continue;
+            std::vector<std::optional<QPointF>> points;
+            for (int j = 0; j < fan; ++j) {
+                const auto& value = plot.curve.values[w][side * fan + j];
+                points.push_back(value ? std::optional<QPointF>(QPointF(
+                                             m.X(radius * (static_cast<double>(j) / steps - 1)), m.Y(*value)))
+                                       : std::nullopt);
+            }
+            p.setPen(look.Pen(w, false));
+            DrawCurve(p, points, false, panel);
+        }
+        p.restore();
+    }
+}
+
+// The longitudinal aberration, the field curves and the distortion: the value across, the pupil height or
+// the field angle upwards, point j of a curve at row j of `steps` rows from the bottom.
+void PaintAgainstHeight(QPainter& p, const FigureLayout& layout, const AberrationPlot& plot,
+                        const AxisTitles& titles) {
+    const CurveLook look{plot};
+    const int steps = std::max(plot.curve.steps, 1);
+    const double S = plot.scale > 0 ? plot.scale : 1;
+    const bool longitudinal = plot.kind == CurveKind::Longitudinal;
+    const double top = longitudinal ? plot.pupilRadius : plot.maxAngle;
+    const PlotMapping m{layout.plot, {-S, S}, {0, top > 0 ? top : 1}};
+    p.fillRect(layout.plot, ToQColor(plot.background));
+    DrawAxes(p, m, titles.x, titles.y);
+    ZeroLine(p, QLineF(m.X(0), layout.plot.bottom(), m.X(0), layout.plot.top()));
+    // The top of the vertical axis: the pupil semi-diameter or the maximum angle, 4 digits.
+    p.setPen(Qt::black);
+    DrawAnchoredText(p, QPointF(m.X(0), layout.plot.top() - 0.15 * layout.line),
+                     longitudinal ? Label(plot.pupilRadius) + " mm"
+                                  : Label(plot.maxAngle) + QString::fromUtf8(" °"),
+                     Qt::AlignHCenter | Qt::AlignBottom);
+    const auto pointsOf = [&](const std::vector<std::optional<double>>& values) {
+        std::vector<std::optional<QPointF>> points;
+        for (int j = 0; j < static_cast<int>(values.size()); ++j)
+            points.push_back(
+                values[j] ? std::optional<QPointF>(QPointF(
+                                m.X(*values[j]), layout.plot.bottom() - j * layout.plot.height() / steps))
+                          : std::nullopt);
+        return points;
+    };
+    p.save();
+    p.setClipRect(layout.plot);
+    for (int w = 0; w < static_cast<int>(plot.curve.values.size()); ++w) {
+        if (!look.Shown(w)) continue;
+        p.setPen(look.Pen(w, false));
+        DrawCurve(p, pointsOf(plot.curve.values[w]), true, layout.plot);
+        if (plot.kind == CurveKind::Astigmatism && w < static_cast<int>(plot.curve.sagittal.size())) {
+            p.setPen(look.Pen(w, true));
+            DrawCurve(p, pointsOf(plot.curve.sagittal[w]), true, layout.plot);
+        }
+        if (longitudinal && w == plot.reference && !plot.curve.sineCondition.empty()) {
+            p.setPen(look.Pen(w, true));
+            DrawCurve(p, pointsOf(plot.curve.sineCondition), true, layout.plot);
+        }
+    }
+    p.restore();
+}
+
+// The notes under the legend: what the line styles mean, or the fans' defocus and angle.
+std::vector<QString> Notes(const AberrationPlot& plot) {
+    switch (plot.kind) {
+    case CurveKind::Transverse:
+        return {DefocusText(plot.defocus), AngleText(plot.fieldAngle)};
+    case CurveKind::Astigmatism:
+        return {QString::fromUtf8(plot.japanese ? "実線: メリディオナル" : "solid: meridional"),
+                QString::fromUtf8(plot.japanese ? "破線: サジタル" : "dashed: sagittal")};
+    case CurveKind::Longitudinal:
+        return {QString::fromUtf8(plot.japanese ? "破線: 正弦条件" : "dashed: sine condition")};
+    case CurveKind::Distortion:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
 void PaintAberrationPlot(QPainter& p, const QRectF& area, const AberrationPlot& plot) {
     p.save();
     const bool transverse = plot.kind == CurveKind::Transverse;
@@ -87,114 +208,22 @@ void PaintAberrationPlot(QPainter& p, const QRectF& area, const AberrationPlot& 
                                             : transverse ? plot.fieldAngle
                                                          : 0, // the longitudinal curve is on the axis
                                             transverse ? plot.defocus : 0, plot.japanese, false);
-    const double line = layout.line;
     const AxisTitles titles = TitlesOf(plot.kind, plot.japanese);
-    const int steps = std::max(plot.curve.steps, 1);
-    const double S = plot.scale > 0 ? plot.scale : 1;
-    const auto shown = [&](int w) { return w >= static_cast<int>(plot.visible.size()) || plot.visible[w]; };
-    const auto curvePen = [&](int w, bool dashed) {
-        QPen pen(ToQColor(w < static_cast<int>(plot.colours.size()) ? plot.colours[w] : colours::Black),
-                 std::max(plot.penWidth, 1) * 1.2);
-        if (dashed) pen.setStyle(Qt::DashLine);
-        return pen;
-    };
-    const auto zeroLine = [&](const QLineF& at) {
-        p.setPen(QPen(Qt::gray, 1));
-        p.drawLine(at);
-    };
-
-    std::vector<QString> notes;
-    if (transverse) {
-        // Two panels: the meridional fan on the left, the sagittal fan on the right. The value axis is the
-        // scale divided by the F-number.
-        const double gap = 5.5 * line;
-        const double width = (layout.plot.width() - gap) / 2;
-        const double scaleT = S / (plot.fNumber > 0 ? plot.fNumber : 1);
-        const double radius = plot.pupilRadius > 0 ? plot.pupilRadius : 1;
-        const int fan = 2 * steps + 1;
-        const char* names[2][2] = {{"meridional", "sagittal"}, {"メリディオナル", "サジタル"}};
-        for (int side = 0; side < 2; ++side) {
-            const QRectF panel(layout.plot.left() + side * (width + gap), layout.plot.top(), width,
-                               layout.plot.height());
-            const PlotMapping m{panel, {-radius, radius}, {-scaleT, scaleT}};
-            p.fillRect(panel, ToQColor(plot.background));
-            DrawAxes(p, m, QString::fromUtf8(names[plot.japanese ? 1 : 0][side]) + " " + titles.x, titles.y);
-            zeroLine(QLineF(panel.left(), m.Y(0), panel.right(), m.Y(0)));
-            zeroLine(QLineF(m.X(0), panel.top(), m.X(0), panel.bottom()));
-            p.save();
-            p.setClipRect(panel);
-            for (int w = 0; w < static_cast<int>(plot.curve.values.size()); ++w) {
-                if (!shown(w)) continue;
-                std::vector<std::optional<QPointF>> points;
-                for (int j = 0; j < fan; ++j) {
-                    const auto& value = plot.curve.values[w][side * fan + j];
-                    points.push_back(
-                        value ? std::optional<QPointF>(
-                                    QPointF(m.X(radius * (static_cast<double>(j) / steps - 1)), m.Y(*value)))
-                              : std::nullopt);
-                }
-                p.setPen(curvePen(w, false));
-                DrawCurve(p, points, false, panel);
-            }
-            p.restore();
-        }
-        notes = {DefocusText(plot.defocus), AngleText(plot.fieldAngle)};
-    } else {
-        // The value across, the pupil height or the field angle upwards.
-        const double top = plot.kind == CurveKind::Longitudinal ? plot.pupilRadius : plot.maxAngle;
-        const PlotMapping m{layout.plot, {-S, S}, {0, top > 0 ? top : 1}};
-        p.fillRect(layout.plot, ToQColor(plot.background));
-        DrawAxes(p, m, titles.x, titles.y);
-        zeroLine(QLineF(m.X(0), layout.plot.bottom(), m.X(0), layout.plot.top()));
-        // The top of the vertical axis: the pupil semi-diameter or the maximum angle, 4 digits.
-        p.setPen(Qt::black);
-        DrawAnchoredText(p, QPointF(m.X(0), layout.plot.top() - 0.15 * line),
-                         plot.kind == CurveKind::Longitudinal
-                             ? Label(plot.pupilRadius) + " mm"
-                             : Label(plot.maxAngle) + QString::fromUtf8(" °"),
-                         Qt::AlignHCenter | Qt::AlignBottom);
-        // Point j of a curve stands at row j of `steps` rows from the bottom.
-        const auto yOf = [&](int j) { return layout.plot.bottom() - j * layout.plot.height() / steps; };
-        const auto pointsOf = [&](const std::vector<std::optional<double>>& values) {
-            std::vector<std::optional<QPointF>> points;
-            for (int j = 0; j < static_cast<int>(values.size()); ++j)
-                points.push_back(values[j] ? std::optional<QPointF>(QPointF(m.X(*values[j]), yOf(j)))
-                                           : std::nullopt);
-            return points;
-        };
-        p.save();
-        p.setClipRect(layout.plot);
-        for (int w = 0; w < static_cast<int>(plot.curve.values.size()); ++w) {
-            if (!shown(w)) continue;
-            p.setPen(curvePen(w, false));
-            DrawCurve(p, pointsOf(plot.curve.values[w]), true, layout.plot);
-            if (plot.kind == CurveKind::Astigmatism && w < static_cast<int>(plot.curve.sagittal.size())) {
-                p.setPen(curvePen(w, true));
-                DrawCurve(p, pointsOf(plot.curve.sagittal[w]), true, layout.plot);
-            }
-            if (plot.kind == CurveKind::Longitudinal && w == plot.reference &&
-                !plot.curve.sineCondition.empty()) {
-                p.setPen(curvePen(w, true));
-                DrawCurve(p, pointsOf(plot.curve.sineCondition), true, layout.plot);
-            }
-        }
-        p.restore();
-        if (plot.kind == CurveKind::Astigmatism)
-            notes = {QString::fromUtf8(plot.japanese ? "実線: メリディオナル" : "solid: meridional"),
-                     QString::fromUtf8(plot.japanese ? "破線: サジタル" : "dashed: sagittal")};
-        if (plot.kind == CurveKind::Longitudinal)
-            notes = {QString::fromUtf8(plot.japanese ? "破線: 正弦条件" : "dashed: sine condition")};
-    }
+    if (transverse)
+        PaintFans(p, layout, plot, titles);
+    else
+        PaintAgainstHeight(p, layout, plot, titles);
 
     // The side panel: the legend of the drawn wavelengths, then the notes.
+    const CurveLook look{plot};
     std::vector<LegendEntry> legend;
     for (int w = 0; w < static_cast<int>(plot.names.size()); ++w)
-        if (shown(w))
+        if (look.Shown(w))
             legend.push_back({plot.names[w],
                               w < static_cast<int>(plot.nanometres.size()) ? plot.nanometres[w] : 0,
                               w < static_cast<int>(plot.colours.size()) ? plot.colours[w] : colours::Black});
-    const double y = DrawLegend(p, layout.side.topLeft(), legend) + 0.6 * line;
-    DrawTextLines(p, layout.side.left(), y, notes);
+    const double y = DrawLegend(p, layout.side.topLeft(), legend) + 0.6 * layout.line;
+    DrawTextLines(p, layout.side.left(), y, Notes(plot));
     p.restore();
 }
 

@@ -243,14 +243,26 @@ QAction* TFLensdata::Action(const QString& name) const {
 }
 
 void TFLensdata::BuildMenusAndToolbar() {
-    using namespace mainTexts;
-    auto menu = [this](QMenu* parent, const Wording& text) {
-        QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
-        menuTexts_.emplace_back(m, &text);
-        return m;
-    };
+    BuildFileMenu();
+    BuildEditMenu();
+    BuildViewMenu();
+    BuildDataMenu();
+    BuildToolMenu();
+    BuildHelpMenu();
+    BuildToolbar();
+    ConnectCommands();
+}
 
-    QMenu* file = menu(nullptr, MenuFile);
+QMenu* TFLensdata::AddMenu(QMenu* parent, const Wording& text) {
+    QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+    menuTexts_.emplace_back(m, &text);
+    return m;
+}
+
+// File: the file commands, the list of recent files, Exit; the standard shortcuts.
+void TFLensdata::BuildFileMenu() {
+    using namespace mainTexts;
+    QMenu* file = AddMenu(nullptr, MenuFile);
     file->addAction(MakeAction("actNew", MenuNew, &HintNew));
     file->addAction(MakeAction("actOpen", MenuOpen, &HintOpen));
     file->addAction(MakeAction("actSave", MenuSave, &HintSave));
@@ -280,15 +292,19 @@ void TFLensdata::BuildMenusAndToolbar() {
     Action("actSave")->setShortcut(QKeySequence::Save);
     Action("actSaveAs")->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Action("actExit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
 
-    QMenu* edit = menu(nullptr, MenuEdit);
+// Edit: Undo, the clipboard, the cell modes, the face commands.
+void TFLensdata::BuildEditMenu() {
+    using namespace mainTexts;
+    QMenu* edit = AddMenu(nullptr, MenuEdit);
     edit->addAction(MakeAction("actUndo", MenuUndo, &HintUndo));
     edit->addSeparator();
     edit->addAction(MakeAction("actCut", MenuCut, &HintCut));
     edit->addAction(MakeAction("actCopy", MenuCopy, &HintCopy));
     edit->addAction(MakeAction("actPaste", MenuPaste, &HintPaste));
     edit->addSeparator();
-    QMenu* select = menu(edit, MenuSelectCell);
+    QMenu* select = AddMenu(edit, MenuSelectCell);
     auto* modes = new QActionGroup(this);
     for (auto [name, text] :
          {std::pair{"actSelectCells", &MenuSelectCells}, std::pair{"actEditCell", &MenuEditCell}}) {
@@ -306,8 +322,12 @@ void TFLensdata::BuildMenusAndToolbar() {
     Action("actCut")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     Action("actCopy")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     Action("actPaste")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+}
 
-    QMenu* view = menu(nullptr, MenuView);
+// View: memo, radius display, font.
+void TFLensdata::BuildViewMenu() {
+    using namespace mainTexts;
+    QMenu* view = AddMenu(nullptr, MenuView);
     view->addAction(MakeAction("actMemo", MenuMemo, &HintMemo));
     view->addSeparator();
     view->addAction(MakeAction("actRadius", MenuDiameterToRadius));
@@ -319,9 +339,13 @@ void TFLensdata::BuildMenusAndToolbar() {
     Action("actReadDat")->setVisible(false);
     Action("actMemo")->setCheckable(true);
     Action("actRadius")->setCheckable(true);
+}
 
-    QMenu* data = menu(nullptr, MenuData);
-    QMenu* glass = menu(data, MenuGlass);
+// Data: the glass makers and special faces, shift and tilt, re-enter, added wavelengths.
+void TFLensdata::BuildDataMenu() {
+    using namespace mainTexts;
+    QMenu* data = AddMenu(nullptr, MenuData);
+    QMenu* glass = AddMenu(data, MenuGlass);
     glass->setObjectName("menuGlass");
     for (auto [name, text] : {std::pair{"actSumita", &MenuSumita}, std::pair{"actOhara", &MenuOhara},
                               std::pair{"actHoya", &MenuHoya}, std::pair{"actSchott", &MenuSchott}})
@@ -339,10 +363,14 @@ void TFLensdata::BuildMenusAndToolbar() {
     data->addAction(MakeAction("actSameCurvature", MenuSameCurvature));
     data->addSeparator();
     data->addAction(MakeAction("actInsertWavelength", MenuInsertWavelength));
+}
 
-    QMenu* tool = menu(nullptr, MenuTool);
+// Tool: the analysis windows, focal-length scaling, optimisation.
+void TFLensdata::BuildToolMenu() {
+    using namespace mainTexts;
+    QMenu* tool = AddMenu(nullptr, MenuTool);
     tool->addAction(MakeAction("actThirdOrder", MenuThirdOrder, &HintThirdOrder));
-    QMenu* figure = menu(tool, MenuAberFigure);
+    QMenu* figure = AddMenu(tool, MenuAberFigure);
     for (auto [name, text] :
          {std::pair{"actSphLong", &MenuSphLong}, std::pair{"actSphTrans", &MenuSphTrans},
           std::pair{"actAstigmatism", &MenuAstigmatism}, std::pair{"actDistortion", &MenuDistortion},
@@ -354,13 +382,17 @@ void TFLensdata::BuildMenusAndToolbar() {
     tool->addSeparator();
     tool->addAction(MakeAction("actFocalLength", MenuFocalLength, &HintFocalLength));
     tool->addSeparator();
-    QMenu* optimization = menu(tool, MenuOptimization);
+    QMenu* optimization = AddMenu(tool, MenuOptimization);
     optimization->addAction(MakeAction("actConditionSetting", MenuConditionSetting));
     optimization->addSeparator();
     optimization->addAction(MakeAction("actExecute", MenuExecute));
     optimization->addAction(MakeAction("actStop", MenuStop));
+}
 
-    QMenu* help = menu(nullptr, MenuHelp);
+// Help: contents, hints, about.
+void TFLensdata::BuildHelpMenu() {
+    using namespace mainTexts;
+    QMenu* help = AddMenu(nullptr, MenuHelp);
     help->addAction(MakeAction("actContents", MenuContents));
     Action("actContents")->setShortcut(QKeySequence(Qt::Key_F1));
     help->addAction(MakeAction("actShowHint", MenuShowHint));
@@ -368,7 +400,11 @@ void TFLensdata::BuildMenusAndToolbar() {
     help->addAction(MakeAction("actAbout", MenuAbout));
     Action("actShowHint")->setCheckable(true);
     Action("actShowHint")->setChecked(true);
+}
 
+// The toolbar: menu commands with their icons, and the buttons that are no menu item.
+void TFLensdata::BuildToolbar() {
+    using namespace mainTexts;
     // Toolbar buttons that are not simply a menu item.
     MakeAction("tbPrint", HintPrint, &HintPrint);
     MakeAction("tbBending", HintBending, &HintBending)->setVisible(false);
@@ -411,7 +447,11 @@ void TFLensdata::BuildMenusAndToolbar() {
     }
 
     for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
+}
 
+// What each command does.
+void TFLensdata::ConnectCommands() {
+    using namespace mainTexts;
     connect(Action("actNew"), &QAction::triggered, this, &TFLensdata::FileNew);
     connect(Action("actOpen"), &QAction::triggered, this, &TFLensdata::FileOpen);
     connect(Action("actSave"), &QAction::triggered, this, &TFLensdata::FileSave);

@@ -176,6 +176,15 @@ private:
 
     QAction* MakeAction(const QString& name, const Wording& text, const Wording* hint = nullptr);
     void BuildMenusAndToolbar();
+    QMenu* AddMenu(QMenu* parent, const Wording& text); // a menu of the menu bar, or a submenu
+    void BuildFileMenu();
+    void BuildEditMenu();
+    void BuildViewMenu();
+    void BuildDataMenu();
+    void BuildToolMenu();
+    void BuildHelpMenu();
+    void BuildToolbar();
+    void ConnectCommands();
     void ApplyWording();
     void ApplyLayoutMetrics();
     void ReadSettings();

@@ -105,6 +105,13 @@ TFSphAber::TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& an
     resize(720, 560);
     ReadSettings(main.Settings().Load(main.HostOf()));
     connect(&main.Runner(), &CalculationRunner::BusyChanged, this, &TFSphAber::SetBusy);
+    connect(&main.Runner(), &CalculationRunner::Failed, this, [this](const QString& message) {
+        if (!calculating_ && !isVisible()) return;
+        hasPlot_ = false;
+        hint_ = message;
+        Redraw();
+        main_.HostOf().Tell(MessageKind::Error, Wording{message.toStdString(), message.toStdString()});
+    });
 }
 
 TFSphAber::~TFSphAber() = default;
