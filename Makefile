@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_DIR ?= $(BUILD_DIR)/run
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench format clean
+.PHONY: all deps configure build run test test-sanitize test-noqt fuzz bench format clean
 
 all: build
 
@@ -53,6 +53,15 @@ test-sanitize: deps
 		-DCMAKE_SHARED_LINKER_FLAGS_SANITIZE="$(SANITIZE_FLAGS)" >/dev/null
 	@cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	@$(SANITIZE_ENV) ctest --test-dir $(ASAN_BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The calculations, vitrimo-cli and their tests built where Qt is not there at all (the layers below the
+# figures must not need it).
+NOQT_BUILD_DIR ?= build-noqt
+test-noqt: deps
+	@cmake -S . -B $(NOQT_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVITRIMO_BUILD_GUI=OFF \
+		-DVITRIMO_BUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
+	@cmake --build $(NOQT_BUILD_DIR) -j $(JOBS)
+	@ctest --test-dir $(NOQT_BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # Fuzz targets (libFuzzer, clang) in their own build folder; each runs FUZZ_SECONDS on its seed corpus.
 FUZZ_BUILD_DIR ?= build-fuzz
