@@ -70,9 +70,8 @@ inline Wording NoReturnFace(const std::string& face) {
                 " の後ろに面を追加して下さい。"};
 }
 inline Wording NonNumericCellsRead(const std::string& cells) {
-    return {"These cells do not hold numbers; a calculation reads them as 0 and writes 0 into them:\r\n" +
-                cells,
-            "次のセルは数値ではありません。計算では 0 として読み、0 を書き込みます:\r\n" + cells};
+    return {"These cells did not hold numbers; they are read as 0 (the cell then shows 0):\r\n" + cells,
+            "次のセルは数値ではありませんでした。0 として読みます (セルは 0 になります):\r\n" + cells};
 }
 inline Wording ShortRowsRead(const std::string& rows) {
     return {"These rows of the file had fewer cells than its title line; their missing cells are empty: " +

@@ -37,7 +37,7 @@ const char* const kPlanes = "No\tGlassName\tr\trFix\teffectvDiam.\tDiameter\tHid
 std::string PlaneRow(int face, const std::string& glass, const std::string& r, const std::string& distance) {
     std::string row =
         std::to_string(face) + "\t" + glass + "\t" + r + "\t\t20\t20\t0\t" + distance + "\t\t0\t0";
-    for (int k = 0; k < 15; ++k) row += "\t0";
+    for (int k = 0; k < 16; ++k) row += "\t0"; // dx ... A14
     for (int k = 0; k < 11; ++k) row += "\t1";
     return row + "\t\r\n";
 }
@@ -308,6 +308,32 @@ private slots:
                 QVERIFY(host_.messages[0].contains("is not a number"));
             }
         }
+    }
+
+    // A file or a pasted block may hold text where numbers belong: it is read as it stands (a calculation
+    // reads it as 0, as always) and the user is told which cells those are.
+    void nonNumericCellsOfAFileOrAPasteAreNamed() {
+        std::string text = kPlanes + PlaneRow(0, "Air", "0", "0") + PlaneRow(1, "N-BK7", "5O.0", "6") +
+                           PlaneRow(2, "Air", "-50", "four");
+        const QString path = dir_->filePath("typos.ldt");
+        QVERIFY(!WriteFileAtomically(path.toStdString(), text));
+        auto w = Window();
+        host_.openFiles = {path};
+        host_.messages.clear();
+        w->FileOpen();
+        QCOMPARE(Text(*w, col::R, 2), std::string("0")); // repaired by the focal length's calculation
+        QCOMPARE(host_.messages.size(), 1);
+        QVERIFY(host_.messages[0].contains("No.1 r: \"5O.0\""));
+        QVERIFY(host_.messages[0].contains("No.2 Distance: \"four\""));
+
+        host_.messages.clear();
+        QGuiApplication::clipboard()->setText("12\tx\n1,5\t\n");
+        Select(*w, col::R, 2);
+        w->PasteCommand();
+        QCOMPARE(Text(*w, col::R, 3), std::string("1,5"));
+        QCOMPARE(host_.messages.size(), 1);
+        QVERIFY(host_.messages[0].contains("No.2 r: \"1,5\""));
+        QVERIFY(!host_.messages[0].contains("four")); // only the cells the paste filled
     }
 
     void anEditCanBeUndone() {
