@@ -11,6 +11,11 @@ namespace vitrimo {
 
 ScreenMapResult ParseScreenMap(std::string_view text) {
     ScreenMapResult result;
+    if (const auto notText = NotPlainText(text)) {
+        result.error = *notText;
+        return result;
+    }
+    text = WithoutByteOrderMark(text);
     std::vector<std::vector<double>> rows;
     int columns = 0;
     int lineNumber = 0;
@@ -18,6 +23,11 @@ ScreenMapResult ParseScreenMap(std::string_view text) {
         ++lineNumber;
         if (IsBlank(line)) continue;
         if (rows.empty()) columns = static_cast<int>(std::count(line.begin(), line.end(), '\t')) + 1;
+        // A map larger than any screen needs would only exhaust memory.
+        if (static_cast<long long>(rows.size() + 1) * columns > kMaxScreenCells) {
+            result.error = "the screen map has more than " + std::to_string(kMaxScreenCells) + " cells";
+            return result;
+        }
         std::vector<double> row(columns, 0.0);
         std::size_t cellStart = 0;
         for (int column = 0; cellStart <= line.size(); ++column) {
@@ -57,7 +67,7 @@ ScreenMapResult ParseScreenMap(std::string_view text) {
 
 ScreenMapResult ReadScreenMap(const std::string& path) {
     std::string contents;
-    if (const auto error = ReadWholeFile(path, contents)) return {{}, *error};
+    if (const auto error = ReadWholeFile(path, contents, kMaxDataFileBytes)) return {{}, *error};
     ScreenMapResult result = ParseScreenMap(contents);
     if (!result.Ok()) result.error = path + ": " + result.error;
     return result;

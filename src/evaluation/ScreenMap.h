@@ -28,8 +28,12 @@ struct ScreenMapResult {
     bool Ok() const { return error.empty(); }
 };
 
+// The most cells a screen map may have (a 2000 x 2000 map), so that a wrong file cannot exhaust memory.
+inline constexpr long long kMaxScreenCells = 4'000'000;
+
 // Parses the text of a screen file. Missing cells of a short line are 0; negative values count as 0; a
-// file whose largest value is 0 is an opaque screen. Text that is not a number is an error.
+// file whose largest value is 0 is an opaque screen. Text that is not a number, binary data and a map of
+// more than kMaxScreenCells cells are errors. A UTF-8 byte-order mark is skipped.
 ScreenMapResult ParseScreenMap(std::string_view text);
 // Reads and parses a screen file.
 ScreenMapResult ReadScreenMap(const std::string& path);

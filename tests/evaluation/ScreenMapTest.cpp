@@ -31,6 +31,20 @@ TEST(ScreenMap, MalformedAndEmptyFilesAreErrors) {
     EXPECT_EQ(opaque.map.levels, (std::vector<std::uint8_t>(4, 0)));
     test::TempDir dir;
     EXPECT_FALSE(ReadScreenMap(dir.File("screen.txt")).Ok());
+    // Binary data, and a first line that would make every later line a row of a million cells, are
+    // refused before they cost memory; a byte-order mark is skipped.
+    EXPECT_FALSE(ParseScreenMap(std::string("1\t2\0\x01\x02\n", 8)).Ok());
+    std::string wide;
+    for (int k = 0; k < 1'000'000; ++k) wide += "1\t";
+    wide += "1\n";
+    for (int k = 0; k < 10; ++k) wide += "1\n";
+    const ScreenMapResult tooLarge = ParseScreenMap(wide);
+    EXPECT_FALSE(tooLarge.Ok());
+    EXPECT_NE(tooLarge.error.find("cells"), std::string::npos);
+    const ScreenMapResult marked = ParseScreenMap("\xEF\xBB\xBF"
+                                                  "2\t4\n");
+    ASSERT_TRUE(marked.Ok()) << marked.error;
+    EXPECT_EQ(marked.map.levels, (std::vector<std::uint8_t>{128, 255}));
 }
 
 TEST(ScreenMap, TransmissionIsTheMeanOverTheRayRectangle) {
