@@ -1,5 +1,7 @@
 #include "engine/RayTracer.h"
 
+#include "engine/SphereIntersection.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -45,23 +47,6 @@ bool Finite(const Ray& ray) {
 // The rim of an aperture passes: a ray aimed exactly at it (the marginal ray of a pupil sized on the
 // stop) must not be lost to the last bit of rounding. The margin is relative to the aperture.
 constexpr Real kRimMargin = 1e-12;
-
-// Distance along the ray from (X, y, z) to the sphere of curvature c through the origin (X measured from
-// the vertex): the root nearest the vertex. False when the ray misses the sphere.
-//   t0 = -(X L + y M + z N), the foot of the perpendicular from the vertex;
-//   F = c (X^2 + y^2 + z^2 - t0^2) - 2 (X + t0 L);
-//   t = t0 + F / (L (1 + sqrt(1 - c F / L^2))) = t0 + F / (L + sign(L) sqrt(L^2 - c F)),
-// the second form with one division instead of two.
-inline bool SphereDistance(Real c, Real X, Real y, Real z, Real L, Real M, Real N, Real& t) {
-    if (L == 0) return false;
-    const Real t0 = -(X * L + y * M + z * N);
-    const Real F = c * (X * X + y * y + z * z - t0 * t0) - 2 * (X + t0 * L);
-    const Real root = L * L - c * F;
-    if (root < 0) return false;
-    const Real sqrtRoot = std::sqrt(root);
-    t = t0 + F / (L < 0 ? L - sqrtRoot : L + sqrtRoot);
-    return true;
-}
 
 // Rotates the rays for which `processed(r)` holds.
 template <class Processed>

@@ -196,15 +196,8 @@ PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& set
         }
         trace->amplitude = ScreenAmplitudes(tracer, trace->grid, *settings.screen);
     }
-    StartPupilRays(tracer, trace->grid.coordinates);
-    const TraceOutcome outcome = tracer.TraceAll(host);
-    if (!outcome.completed) {
-        result.status = outcome.error.empty() ? kStoppedText : outcome.error;
-        return result;
-    }
-    auto rays = std::make_shared<TracedRays>(CaptureRays(tracer, lens));
-    rays->pupil.assign(1, {0, 0});
-    rays->pupil.insert(rays->pupil.end(), trace->grid.coordinates.begin(), trace->grid.coordinates.end());
+    auto rays = TracePupilPoints(tracer, lens, trace->grid.coordinates, host, result.status);
+    if (!rays) return result;
     rays->workingFNumber = *fNumber;
     trace->rays = std::move(rays);
     const WavelengthList& list = lens.Wavelengths();

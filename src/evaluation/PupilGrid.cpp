@@ -1,6 +1,7 @@
 #include "evaluation/PupilGrid.h"
 
 #include "engine/AberrationCurves.h"
+#include "evaluation/TracedRays.h"
 
 #include <cmath>
 #include <numbers>
@@ -46,6 +47,21 @@ PsfGrid MakePsfGrid(double entrancePupilDiameter, int division) {
 
 void StartPupilRays(RayTracer& tracer, const std::vector<std::array<double, 2>>& coordinates) {
     tracer.StartPupilRays(coordinates, -kOffAxis);
+}
+
+std::shared_ptr<TracedRays> TracePupilPoints(RayTracer& tracer, const Lens& lens,
+                                             const std::vector<std::array<double, 2>>& coordinates,
+                                             Host& host, std::string& status) {
+    StartPupilRays(tracer, coordinates);
+    const TraceOutcome outcome = tracer.TraceAll(host);
+    if (!outcome.completed) {
+        status = outcome.error.empty() ? kStoppedText : outcome.error;
+        return nullptr;
+    }
+    auto rays = std::make_shared<TracedRays>(CaptureRays(tracer, lens));
+    rays->pupil.assign(1, {0, 0});
+    rays->pupil.insert(rays->pupil.end(), coordinates.begin(), coordinates.end());
+    return rays;
 }
 
 } // namespace vitrimo

@@ -16,6 +16,8 @@
 #include "engine/RayTracer.h"
 
 #include <array>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace vitrimo {
@@ -52,5 +54,14 @@ PsfGrid MakePsfGrid(double entrancePupilDiameter, int division);
 // context's field angle. Rays are kept 1e-6 mm below the exact points, off the symmetry plane. For an
 // object at infinity each ray carries the delay of the plane wave tilted by the field angle.
 void StartPupilRays(RayTracer& tracer, const std::vector<std::array<double, 2>>& coordinates);
+
+struct TracedRays;
+
+// Starts the rays of the pupil points (StartPupilRays), traces them through the lens in the context's
+// mode, field angle and defocus, and captures them with their pupil coordinates (ray 0 at the centre).
+// nullptr when the trace was stopped or failed; `status` then says why.
+std::shared_ptr<TracedRays> TracePupilPoints(RayTracer& tracer, const Lens& lens,
+                                             const std::vector<std::array<double, 2>>& coordinates,
+                                             Host& host, std::string& status);
 
 } // namespace vitrimo

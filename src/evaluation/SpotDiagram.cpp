@@ -43,16 +43,9 @@ SpotResult ComputeSpot(RayTracer& tracer, const Lens& lens, const SpotSettings& 
     context.fieldAngle = settings.fieldAngle;
     context.defocus = settings.defocus;
     const SpotGrid grid = MakeSpotGrid(context.entrancePupilDiameter, settings.steps);
-    StartPupilRays(tracer, grid.coordinates);
     context.mode = TraceMode::Spot;
-    const TraceOutcome outcome = tracer.TraceAll(host);
-    if (!outcome.completed) {
-        result.status = outcome.error.empty() ? kStoppedText : outcome.error;
-        return result;
-    }
-    auto rays = std::make_shared<TracedRays>(CaptureRays(tracer, lens));
-    rays->pupil.assign(1, {0, 0});
-    rays->pupil.insert(rays->pupil.end(), grid.coordinates.begin(), grid.coordinates.end());
+    auto rays = TracePupilPoints(tracer, lens, grid.coordinates, host, result.status);
+    if (!rays) return result;
     rays->workingFNumber = *fNumber;
     return EvaluateSpot(std::move(rays), grid, settings.defocus);
 }

@@ -1,5 +1,7 @@
 #include "evaluation/TracedRays.h"
 
+#include "engine/SphereIntersection.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,19 +9,6 @@ namespace vitrimo {
 namespace {
 
 using Real = long double;
-
-// Distance along a unit ray from (X, y, z) (X from the vertex) to the sphere of curvature c through the
-// vertex: the root nearest the vertex, as the tracer intersects its surfaces. False when it misses.
-bool SphereDistance(Real c, Real X, Real y, Real z, Real L, Real M, Real N, Real& t) {
-    if (L == 0) return false;
-    const Real t0 = -(X * L + y * M + z * N);
-    const Real F = c * (X * X + y * y + z * z - t0 * t0) - 2 * (X + t0 * L);
-    const Real root = L * L - c * F;
-    if (root < 0) return false;
-    const Real sqrtRoot = std::sqrt(root);
-    t = t0 + F / (L < 0 ? L - sqrtRoot : L + sqrtRoot);
-    return true;
-}
 
 } // namespace
 
