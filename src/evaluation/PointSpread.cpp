@@ -252,6 +252,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     std::vector<std::optional<double>> opds; // per pupil cell, waves
     long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
     int lit = 0;
+    int shown = 0, done = 0; // for the progress: one step per wavelength
+    for (int w = 0; w < rays.WavelengthCount(); ++w) shown += rays.Shown(w) ? 1 : 0;
 
     for (int w = 0; w < rays.WavelengthCount(); ++w) {
         if (!rays.Shown(w)) continue;
@@ -350,6 +352,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             }
         }
         result.wavelengths.push_back(std::move(psf));
+        host.ReportProgress(100 * ++done / shown);
     }
 
     if (lit == 0) return result; // no light at any wavelength: nothing to show, no division by zero

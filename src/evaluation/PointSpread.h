@@ -128,7 +128,8 @@ struct PsfResult {
 };
 
 // Traces the PSF grid (the tracer bound to `lens`, its entrance pupil found) and computes the PSF.
-// host.KeepGoing() is asked before each surface, each block of an FFT and each wavelength.
+// host.KeepGoing() is asked before each surface, each block of an FFT and each wavelength; after each
+// wavelength host.ReportProgress() hears the percentage of the wavelengths done.
 PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& settings, Host& host);
 
 // The PSF of traced rays with other settings (defocus, brightness scale, what to compute); the FFT size

@@ -379,12 +379,15 @@ void PaintPsfPlot(QPainter& p, const QRectF& area, const PsfPlot& plot) {
     readOuts.push_back(AngleText(angle));
     y = DrawTextLines(p, layout.side.left(), y, readOuts);
     if (psf.valid && psf.undersampled) {
-        // An aliased image must not pass for a real one.
+        // An aliased image must not pass for a real one. Two short lines: the side panel is narrow.
         p.setPen(QColor(200, 0, 0));
-        DrawAnchoredText(p, QPointF(layout.side.left(), y + 0.3 * layout.line),
-                         plot.look.japanese ? QString::fromUtf8("瞳の分割が粗すぎます (折り返し)")
-                                            : QStringLiteral("pupil undersampled: image aliased"),
-                         Qt::AlignLeft | Qt::AlignTop);
+        const QString lines[2] = {plot.look.japanese ? QString::fromUtf8("瞳の分割が粗すぎます")
+                                                     : QStringLiteral("pupil undersampled:"),
+                                  plot.look.japanese ? QString::fromUtf8("(折り返し)")
+                                                     : QStringLiteral("image aliased")};
+        for (int k = 0; k < 2; ++k)
+            DrawAnchoredText(p, QPointF(layout.side.left(), y + (0.3 + 1.15 * k) * layout.line), lines[k],
+                             Qt::AlignLeft | Qt::AlignTop);
     }
     p.restore();
 }

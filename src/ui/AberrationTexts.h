@@ -35,6 +35,14 @@ inline const Wording HintPenWidth{"Pen Width", "ペン太さ"};
 inline const Wording HintSteps{"Step/radius", "分割数"};
 inline const Wording HintScale{"Scale", "スケール"};
 inline const Wording HintScaleChange{"Scale change", "スケール変更"};
+inline const Wording HintRays{"The No. of ray for calc. ", "計算光線数"};
+inline const Wording HintCircle{"Circle", "円"};
+inline const Wording HintAiry{"AiryDisk", "エアリーディスク"};
+inline const Wording HintCross{"Cross", "十字"};
+inline const Wording HintMtfCalc{"MTF Calculation", "MTF 計算"};
+inline const Wording HintRoot{"expression of Brightness", "明るさの表現"};
+inline const Wording HintLog{"log", "対数"};
+inline const Wording HintIntensityLine{"Point spread line", "点像強度分布線"};
 
 // Controls.
 inline const Wording DefocusLabel{"defocus = ", "デフォーカス = "};
@@ -44,6 +52,17 @@ inline const Wording Next{"Next", "次へ"};
 inline const Wording Start{"Start", "開始"};
 inline const Wording WaitAMoment{"Wait a moment !", "しばらくお待ち下さい"};
 inline const Wording CalculationDone{"Calculation Done", "計算終了"};
+inline const Wording PeakToValley{"L-V: ", "L-V: "};
+inline const Wording Rms{"RMS: ", "RMS: "};
+inline const Wording StrehlRatio{"StRatio: ", "ストレール比: "};
+inline const Wording RmsCal{"RMS Cal", "RMS 計算"};
+inline const Wording MtfShow{"MTF Show", "MTF 表示"};
+inline const Wording Brightness{"Brightness", "明るさ"};
+inline const Wording BrightnessDefault{"Default", "標準"};
+inline const Wording HintBrightness{"Brighter / darker", "明るく / 暗く"};
+inline const Wording ShiftY{"y", "y"};
+inline const Wording ShiftZ{"z", "z"};
+inline const Wording HintShift{"Reference point shift (mm)", "参照点の移動 (mm)"};
 
 // Menus.
 inline const Wording MenuForm{"&Form", "フォーム(&F)"};
@@ -87,13 +106,32 @@ inline const Wording MaxAngleCaption{"Max Angle", "最大画角"};
 inline const Wording MaxAnglePrompt{"Maximum Angle =", "最大画角 ="};
 inline const Wording StepRadiusCaption{"Step/radius", "分割数 / 半径"};
 inline const Wording StepAngleCaption{"Step/Angle", "分割数 / 画角"};
+inline const Wording CircleRadiusPrompt{"Circle radius size =", "円半径 ="};
 inline const Wording SaveFigureTitle{"Save Figure", "図を保存"};
 inline constexpr const char* SaveFigureFilter = "PNG image|*.png|SVG drawing|*.svg|PDF document|*.pdf";
 inline Wording NotAnAngle(const std::string& text) {
     return {"\"" + text + "\" is not a number. Nothing was changed.",
             "「" + text + "」は数値ではありません。何も変更していません。"};
 }
+inline Wording NotPositive(const std::string& text) {
+    return {"\"" + text + "\" is not a positive number. Nothing was changed.",
+            "「" + text + "」は正の数ではありません。何も変更していません。"};
+}
 inline const Wording NoMaxAngle{"Set the maximum angle (Option > Maximum Angle) to draw this figure.",
                                 "この図を描くには最大画角 (オプション > 最大画角) を設定して下さい。"};
+
+// The FFT size dialog of the FFT Image tab.
+inline const int kFftHelpTopic = 276;
+inline const int kSlowMemoryHelpTopic = 277;
+inline const int kNoMemoryHelpTopic = 278;
+inline const Wording FftCaption{"Ent. pupil dev. No", "入射瞳分割数"};
+inline const Wording FftSizeLabel{"FFT Calc. Size", "FFT 計算サイズ"};
+inline const Wording DivisionLabel{"The No. of devide of ent. pupil", "入射瞳の分割数"};
+inline const Wording FftExecute{"Execute", "実行"};
+inline const Wording FftOk{"OK", "OK"};
+inline const Wording FftCancel{"Cancel", "キャンセル"};
+inline const Wording FftHelp{"Help", "ヘルプ"};
+inline const Wording NoTotalMemory{"Not enough total memory. Impossible to calculate.",
+                                   "メモリが足りません。計算できません"};
 
 } // namespace vitrimo::aberrationTexts

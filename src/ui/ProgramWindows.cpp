@@ -65,6 +65,12 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
                                                               {"actDistortion", TFSphAber::Distortion}};
     for (const auto& [name, tab] : figures)
         main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
+    // ... and on the image-evaluation tabs that the Tool menu names.
+    const std::pair<const char*, TFSphAber::Tab> evaluations[] = {{"actWaveLine", TFSphAber::WavefrontLine},
+                                                                  {"actWaveFace", TFSphAber::WavefrontFace},
+                                                                  {"actSpot", TFSphAber::Spot}};
+    for (const auto& [name, tab] : evaluations)
+        main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
 
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {

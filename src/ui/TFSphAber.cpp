@@ -3,11 +3,13 @@
 #include "figures/AberrationFigure.h"
 #include "figures/FigureExport.h"
 #include "model/NumberFormat.h"
+#include "model/Texts.h"
 #include "ui/AberrationTexts.h"
 #include "ui/CalculationRunner.h"
 #include "ui/Locale.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/ProgramIcon.h"
+#include "ui/TFFTNval.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFSGList.h"
 #include "ui/TFWaveLgthSlct.h"
@@ -16,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +26,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -36,10 +40,11 @@ namespace vitrimo {
 
 using namespace aberrationTexts;
 
-// The figure area: paints the window's plot with the figure painter.
+// The figure area: paints the current tab's figure with its painter.
 class FigureView : public QWidget {
 public:
     explicit FigureView(TFSphAber& window) : QWidget(&window), window_(window) {
+        setObjectName("figureView");
         setMinimumSize(200, 150);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
@@ -48,7 +53,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         if (window_.HasPlot()) {
-            PaintAberrationPlot(painter, QRectF(rect()), window_.Plot());
+            window_.PaintFigure(painter, QRectF(rect()));
             return;
         }
         painter.fillRect(rect(), Qt::white);
@@ -60,6 +65,22 @@ private:
 };
 
 namespace {
+
+// A label as wide as the longest text it is meant to show, so that the layout does not jump.
+class FittedLabel : public QLabel {
+public:
+    FittedLabel(const QString& text, QString longest, QWidget* parent)
+        : QLabel(text, parent), longest_(std::move(longest)) {
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    QSize sizeHint() const override {
+        return QSize(fontMetrics().horizontalAdvance(longest_) + 4, fontMetrics().height());
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    QString longest_;
+};
 
 // A box as wide as the longest text it is meant to hold, in whatever font the window has, so that values
 // such as "-12.345" are never cut off.
@@ -83,14 +104,18 @@ private:
     QString longest_;
 };
 
-constexpr double kDefaultCurveScale = 0.5, kDefaultDistortionScale = 1.0;
 constexpr double kDefaultCircleSize = 0.01, kDefaultDefocusInterval = 0.02, kDefaultAngleInterval = 1.0;
 constexpr int kDefaultCurveSteps = 30, kDefaultSpotSteps = 15, kDefaultPenWidth = 1;
 const char* const kLineNames[11] = {"t", "s", "A", "r", "C", "d", "e", "F", "g", "h", "i"};
 
-// The actions of tabs whose calculations are not part of the program yet.
-const char* const kSpotActions[] = {"actDrawCircle", "actCircleSize", "actDrawAiry",  "actDrawCross",
-                                    "actLinearRoot", "actLinearLog",  "actIntensity", "actMtfCalc"};
+// Commands of windows that are not part of the program yet.
+const char* const kNotYetAvailable[] = {"actPreview", "tbPreview", "actBending", "tbBending"};
+
+// The toolbar twins of View and Option items: the same switch, a hint of their own.
+const std::pair<const char*, const char*> kToolbarTwins[] = {
+    {"tbCircle", "actDrawCircle"},  {"tbAiry", "actDrawAiry"},   {"tbCross", "actDrawCross"},
+    {"tbMtfCalc", "actMtfCalc"},    {"tbRoot", "actLinearRoot"}, {"tbLog", "actLinearLog"},
+    {"tbIntensity", "actIntensity"}};
 
 } // namespace
 
@@ -104,7 +129,15 @@ TFSphAber::TFSphAber(TFLensdata& main, TFWaveLgthSlct& wavelengths, TFSGList& an
     ApplyWording();
     resize(720, 560);
     ReadSettings(main.Settings().Load(main.HostOf()));
+    fftDialog_ = new TFFTNval(main.HostOf(), this);
+    UpdateTabWidgets();
     connect(&main.Runner(), &CalculationRunner::BusyChanged, this, &TFSphAber::SetBusy);
+    // The progress of this window's image calculation.
+    connect(&main.Runner(), &CalculationRunner::ProgressChanged, this, [this](int percent) {
+        if (!calculating_) return;
+        progress_->setValue(percent);
+        progress_->show();
+    });
     connect(&main.Runner(), &CalculationRunner::Failed, this, [this](const QString& message) {
         if (!calculating_ && !isVisible()) return;
         hasPlot_ = false;
@@ -162,6 +195,7 @@ void TFSphAber::BuildMenus() {
     for (const char* name : {"actWavelength", "actAngleInterval", "actMaxAngle", "actAngleTable",
                              "actDefocusInterval", "actSteps", "actMtfCalc"})
         make(option, name);
+    Action("actMtfCalc")->setCheckable(true);
 
     QMenu* calculation = menuBar()->addMenu(QString());
     calculation->setObjectName("menuCalculation");
@@ -175,23 +209,41 @@ void TFSphAber::BuildMenus() {
     helpMenu->setObjectName("menuHelp");
     make(helpMenu, "actHelp");
 
-    for (const char* name : kSpotActions) Action(name)->setEnabled(false);
-
     // The toolbar.
     auto* toolbar = addToolBar(QStringLiteral("Figure"));
     toolbar->setMovable(false);
     const std::pair<const char*, const char*> buttons[] = {
-        {"tbRecalculation", "Recalc"}, {"tbWavelength", "WL"}, {"tbBending", "Bending"},
-        {"tbPreview", "Print"},        {"tbClose", "Exit"},    {"tbHelp", "Help"},
-        {"tbPenWidth", "Pen"},         {"tbSteps", "N"},
+        {"tbRecalculation", "Recalc"},
+        {"tbWavelength", "WL"},
+        {"tbBending", "Bending"},
+        {"tbPreview", "Print"},
+        {"tbClose", "Exit"},
+        {"tbHelp", "Help"},
+        {"tbPenWidth", "Pen"},
+        {"tbSteps", "N"},
+        {"tbCircle", "O"},
+        {"tbAiry", "Ai"},
+        {"tbCross", "+"},
+        {"tbMtfCalc", "MTF"},
+        {"tbRoot", "√"},
+        {"tbLog", "log"},
+        {"tbIntensity", "PSL"},
     };
     for (const auto& [name, icon] : buttons) {
         QAction* action = make(nullptr, name);
         action->setIcon(ToolIcon(icon));
         toolbar->addAction(action);
     }
-    Action("tbBending")->setEnabled(false);
-    Action("tbPreview")->setEnabled(false);
+    for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
+    // A toolbar twin and its menu item are one switch: either one sets both.
+    for (const auto& [button, item] : kToolbarTwins) {
+        QAction* twin = Action(button);
+        QAction* menuItem = Action(item);
+        twin->setCheckable(true);
+        twin->setChecked(menuItem->isChecked());
+        connect(menuItem, &QAction::toggled, twin, &QAction::setChecked);
+        connect(twin, &QAction::triggered, menuItem, [menuItem] { menuItem->trigger(); });
+    }
 
     connect(Action("actSaveFigure"), &QAction::triggered, this, &TFSphAber::SaveFigure);
     connect(Action("actSaveIni"), &QAction::triggered, this, [this] {
@@ -222,21 +274,35 @@ void TFSphAber::BuildMenus() {
     };
     connect(Action("actPenWidth"), &QAction::triggered, this, penWidth);
     connect(Action("tbPenWidth"), &QAction::triggered, this, penWidth);
-    const auto steps = [this] {
-        const Wording& caption = FieldTab() ? StepAngleCaption : StepRadiusCaption;
-        if (const auto value = main_.HostOf().AskInteger(caption, Wording{}, curveSteps_, 2, 40)) {
-            curveSteps_ = *value;
-            Execute();
-        }
-    };
-    connect(Action("actSteps"), &QAction::triggered, this, steps);
-    connect(Action("tbSteps"), &QAction::triggered, this, steps);
+    connect(Action("actSteps"), &QAction::triggered, this, &TFSphAber::StepsClick);
+    connect(Action("tbSteps"), &QAction::triggered, this, &TFSphAber::StepsClick);
     connect(Action("actBackground"), &QAction::triggered, this, [this] {
         if (const auto colour = main_.HostOf().ChooseColour(background_)) {
             background_ = *colour;
             plot_.background = background_;
             Redraw();
         }
+    });
+    // The overlays of the spot and FFT tabs, the brightness scales and the intensity line of the FFT tab.
+    for (const char* name : {"actDrawCircle", "actDrawAiry", "actDrawCross", "actIntensity"})
+        connect(Action(name), &QAction::triggered, this, [this] { Redraw(); });
+    connect(Action("actLinearRoot"), &QAction::triggered, this,
+            [this](bool on) { ToggleBrightnessScale(false, on); });
+    connect(Action("actLinearLog"), &QAction::triggered, this,
+            [this](bool on) { ToggleBrightnessScale(true, on); });
+    connect(Action("actMtfCalc"), &QAction::toggled, this, [this] { UpdateTabWidgets(); });
+    connect(Action("actCircleSize"), &QAction::triggered, this, [this] {
+        const auto answer = main_.HostOf().AskNumber(texts::CircleRadius, CircleRadiusPrompt,
+                                                     FormatGeneral(circleSize_, 9), "mm", false);
+        if (!answer) return;
+        const auto value = ParseNumber(answer->value);
+        if (!value || *value <= 0) {
+            main_.HostOf().Tell(MessageKind::Error,
+                                value ? NotPositive(answer->value) : NotAnAngle(answer->value));
+            return;
+        }
+        circleSize_ = *value;
+        Redraw();
     });
     connect(Action("actDefocusInterval"), &QAction::triggered, this, [this] {
         const auto answer = main_.HostOf().AskNumber(IntervalCaption, DefocusIntervalPrompt,
@@ -270,8 +336,6 @@ void TFSphAber::BuildControls() {
     layout->setContentsMargins(4, 2, 4, 4);
     tabs_ = new QTabBar(central);
     for (int k = 0; k < 8; ++k) tabs_->addTab(QString());
-    // The spot, wavefront and diffraction tabs come with their calculations.
-    for (int k = Spot; k <= FftImage; ++k) tabs_->setTabEnabled(k, false);
     layout->addWidget(tabs_);
 
     auto* controls = new QHBoxLayout;
@@ -326,9 +390,48 @@ void TFSphAber::BuildControls() {
     controls->addWidget(doneLabel_);
     controls->addWidget(progress_);
     layout->addLayout(controls);
+    BuildTabControls(central);
+    layout->addWidget(tabControls_);
 
+    // The figure, with the wavefront tabs' reference scroll bars at its right (y) and below it (z).
+    auto* figureGrid = new QGridLayout;
+    figureGrid->setSpacing(2);
     figure_ = new FigureView(*this);
-    layout->addWidget(figure_, 1);
+    figureGrid->addWidget(figure_, 0, 0);
+    const auto shiftBar = [this](Qt::Orientation orientation, const char* name, QScrollBar*& bar,
+                                 QLabel*& value, QWidget*& box) {
+        box = new QWidget(this);
+        auto* boxLayout = orientation == Qt::Vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
+                                                      : static_cast<QBoxLayout*>(new QHBoxLayout(box));
+        boxLayout->setContentsMargins(0, 0, 0, 0);
+        auto* title = new QLabel(box);
+        title->setObjectName(QString(name) + "Label");
+        bar = new QScrollBar(orientation, box);
+        bar->setObjectName(QString(name) + "Bar");
+        bar->setRange(-100, 100);
+        bar->setPageStep(10);
+        // Up the bar is +y, as in the figure.
+        if (orientation == Qt::Vertical) bar->setInvertedAppearance(true);
+        value = new FittedLabel(QStringLiteral("0.000"), QStringLiteral("-0.000"), box);
+        value->setObjectName(QString(name) + "Value");
+        boxLayout->addWidget(title, 0, Qt::AlignCenter);
+        boxLayout->addWidget(bar, 1, orientation == Qt::Vertical ? Qt::AlignHCenter : Qt::Alignment());
+        boxLayout->addWidget(value, 0, Qt::AlignCenter);
+        QScrollBar* self = bar;
+        QLabel* shown = value;
+        connect(bar, &QScrollBar::valueChanged, this, [this, self, shown](int position) {
+            shown->setText(QString::fromStdString(FormatFixed(position / 100.0 / 10.0, 3)));
+            // A drag counts when it ends.
+            if (!self->isSliderDown()) SetReferenceShift(shiftYBar_->value(), shiftZBar_->value());
+        });
+        connect(bar, &QScrollBar::sliderReleased, this,
+                [this] { SetReferenceShift(shiftYBar_->value(), shiftZBar_->value()); });
+    };
+    shiftBar(Qt::Vertical, "shiftY", shiftYBar_, shiftYValue_, shiftYBox_);
+    shiftBar(Qt::Horizontal, "shiftZ", shiftZBar_, shiftZValue_, shiftZBox_);
+    figureGrid->addWidget(shiftYBox_, 0, 1);
+    figureGrid->addWidget(shiftZBox_, 1, 0);
+    layout->addLayout(figureGrid, 1);
     setCentralWidget(central);
 
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
@@ -350,10 +453,75 @@ void TFSphAber::BuildControls() {
     });
     connect(scaleBox_, &QLineEdit::editingFinished, this, [this] {
         if (const auto value = ParseNumber(scaleBox_->text().toStdString()); value && *value > 0) {
-            (tab_ == Distortion ? distortionScale_ : curveScale_) = *value;
+            TabScale() = *value;
             StepScale(0);
         }
     });
+}
+
+// The controls of the evaluation tabs, in a row under the common ones: the wavefront read-outs and
+// "RMS Cal", "MTF Show", the brightness of the FFT image, and the circle radius.
+void TFSphAber::BuildTabControls(QWidget* parent) {
+    tabControls_ = new QWidget(parent);
+    auto* row = new QHBoxLayout(tabControls_);
+    row->setContentsMargins(0, 0, 0, 0);
+    readOut1_ = new QLabel(tabControls_);
+    readOut1_->setObjectName("readOut1");
+    readOut2_ = new QLabel(tabControls_);
+    readOut2_->setObjectName("readOut2");
+    for (QLabel* label : {readOut1_, readOut2_}) {
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("StRatio: 0.0000 λ")));
+        row->addWidget(label);
+    }
+    rmsCalButton_ = new QPushButton(tabControls_);
+    rmsCalButton_->setObjectName("rmsCal");
+    connect(rmsCalButton_, &QPushButton::clicked, this, [this] {
+        if (rmsCal) rmsCal();
+    });
+    row->addWidget(rmsCalButton_);
+    mtfShowButton_ = new QPushButton(tabControls_);
+    mtfShowButton_->setObjectName("mtfShow");
+    connect(mtfShowButton_, &QPushButton::clicked, this, [this] {
+        if (mtfShow) mtfShow();
+    });
+    row->addWidget(mtfShowButton_);
+
+    brightnessBox_ = new QWidget(tabControls_);
+    auto* brightness = new QHBoxLayout(brightnessBox_);
+    brightness->setContentsMargins(0, 0, 0, 0);
+    auto* brightnessLabel = new QLabel(brightnessBox_);
+    brightnessLabel->setObjectName("brightnessLabel");
+    brightness->addWidget(brightnessLabel);
+    for (int direction : {1, -1}) {
+        auto* button = new QToolButton(brightnessBox_);
+        button->setObjectName(direction > 0 ? "brightnessUp" : "brightnessDown");
+        button->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, [this, direction] { StepBrightness(direction); });
+        brightness->addWidget(button);
+    }
+    defaultButton_ = new QPushButton(brightnessBox_);
+    defaultButton_->setObjectName("brightnessDefault");
+    connect(defaultButton_, &QPushButton::clicked, this, [this] { StepBrightness(0); });
+    brightness->addWidget(defaultButton_);
+    row->addWidget(brightnessBox_);
+
+    // A double-click on the circle radius asks for another one.
+    class CircleLabel : public QLabel {
+    public:
+        CircleLabel(QWidget* parent, QAction* resize) : QLabel(parent), resize_(resize) {}
+
+    protected:
+        void mouseDoubleClickEvent(QMouseEvent*) override { resize_->trigger(); }
+
+    private:
+        QAction* resize_;
+    };
+    circleLabel_ = new CircleLabel(tabControls_, Action("actCircleSize"));
+    circleLabel_->setObjectName("circleLabel");
+    row->addWidget(circleLabel_);
+    row->addStretch(1);
 }
 
 void TFSphAber::ApplyWording() {
@@ -392,7 +560,14 @@ void TFSphAber::ApplyWording() {
         {"tbClose", &HintClose},
         {"tbHelp", &HintHelp},
         {"tbPenWidth", &HintPenWidth},
-        {"tbSteps", &HintSteps},
+        {"tbSteps", CurveTab() || tab_ == WavefrontLine ? &HintSteps : &HintRays},
+        {"tbCircle", &HintCircle},
+        {"tbAiry", &HintAiry},
+        {"tbCross", &HintCross},
+        {"tbMtfCalc", &HintMtfCalc},
+        {"tbRoot", &HintRoot},
+        {"tbLog", &HintLog},
+        {"tbIntensity", &HintIntensityLine},
     };
     for (const auto& [name, text] : names) {
         Action(name)->setText(Tr(*text));
@@ -415,6 +590,17 @@ void TFSphAber::ApplyWording() {
     nextButton_->setText(Tr(nextIsStart_ ? Start : Next));
     waitLabel_->setText(Tr(WaitAMoment));
     doneLabel_->setText(Tr(CalculationDone));
+    rmsCalButton_->setText(Tr(RmsCal));
+    mtfShowButton_->setText(Tr(MtfShow));
+    findChild<QLabel*>("brightnessLabel")->setText(Tr(aberrationTexts::Brightness));
+    for (const char* name : {"brightnessUp", "brightnessDown"})
+        findChild<QToolButton*>(name)->setToolTip(Tr(HintBrightness));
+    defaultButton_->setText(Tr(BrightnessDefault));
+    findChild<QLabel*>("shiftYLabel")->setText(Tr(ShiftY));
+    findChild<QLabel*>("shiftZLabel")->setText(Tr(ShiftZ));
+    shiftYBar_->setToolTip(Tr(HintShift));
+    shiftZBar_->setToolTip(Tr(HintShift));
+    UpdateReadOuts();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -462,7 +648,7 @@ bool TFSphAber::ReadBoxes() {
     const auto degrees = number(degreeBox_);
     const auto minutes = number(minuteBox_);
     if (!scale || !defocus || !degrees || !minutes) return false;
-    if (*scale > 0) (tab_ == Distortion ? distortionScale_ : curveScale_) = *scale;
+    if (*scale > 0) TabScale() = *scale;
     defocus_ = *defocus;
     const double angle =
         *AngleFromDegreesAndMinutes(degreeBox_->text().toStdString(), minuteBox_->text().toStdString());
@@ -471,21 +657,28 @@ bool TFSphAber::ReadBoxes() {
     return true;
 }
 
+double& TFSphAber::TabScale() {
+    if (tab_ == Distortion) return distortionScale_;
+    if (tab_ == Spot || tab_ == FftImage) return spotScale_;
+    return curveScale_;
+}
+
 void TFSphAber::ShowControlsOfTab() {
-    const double scale = tab_ == Distortion ? distortionScale_ : curveScale_;
-    scaleBox_->setText(QString::fromStdString(FormatGeneral(scale, 6)));
+    scaleBox_->setText(QString::fromStdString(FormatGeneral(TabScale(), 6)));
     WriteAngleBoxes(FieldTab() ? maxAngle_ : fieldAngle_);
     defocusBox_->setText(QString::fromStdString(FormatFixed(defocus_, 3)));
     ApplyWording();
+    UpdateTabWidgets();
 }
 
 void TFSphAber::ShowTab(Tab tab) {
-    if (tab >= Spot) return;
     if (main_.Runner().Busy()) { // the lens and the tracer are in use
         show();
         raise();
         return;
     }
+    const Tab previous = tab_;
+    if (tab != tab_) hasPlot_ = false; // the figure of another tab
     tab_ = tab;
     tabs_->blockSignals(true);
     tabs_->setCurrentIndex(tab);
@@ -512,11 +705,15 @@ void TFSphAber::ShowTab(Tab tab) {
                  maxAngle_);
         WriteAngleBoxes(maxAngle_);
     }
+    if (tab_ == FftImage) {
+        AskFftSize(previous);
+        return;
+    }
     if (!busy_) Execute();
 }
 
 void TFSphAber::Execute() {
-    if (busy_ || main_.Runner().Busy() || tab_ >= Spot || !tracer_.Bound()) return;
+    if (busy_ || main_.Runner().Busy() || !tracer_.Bound()) return;
     if (!ReadBoxes()) return;
     if (FieldTab() && maxAngle_ <= 0) {
         hasPlot_ = false;
@@ -527,6 +724,21 @@ void TFSphAber::Execute() {
     statusBar()->clearMessage();
     hint_.clear();
     stopRequested_ = false;
+    doneLabel_->hide();
+    switch (tab_) {
+    case Spot:
+        StartSpot();
+        return;
+    case WavefrontLine:
+    case WavefrontFace:
+        StartWavefront();
+        return;
+    case FftImage:
+        StartPsf(false);
+        return;
+    default:
+        break;
+    }
     const CurveSettings settings = Settings();
     const CurveKind kind = KindOf(tab_);
     RayTracer* tracer = &tracer_;
@@ -570,43 +782,109 @@ void TFSphAber::ShowCurve(CurveResult curve, const CurveSettings& settings) {
 }
 
 void TFSphAber::Redraw() {
+    ApplyLook();
     figure_->update();
 }
 
 void TFSphAber::SetBusy(bool busy) {
     busy_ = busy;
     if (!busy) calculating_ = false;
-    for (const auto& [name, action] : actions_)
-        if (name != "actStop" && name != "actPreview" && name != "tbPreview" && name != "actBending" &&
-            name != "tbBending" &&
-            std::find(std::begin(kSpotActions), std::end(kSpotActions), name) == std::end(kSpotActions))
-            action->setEnabled(!busy);
-    Action("actStop")->setEnabled(busy && calculating_);
     tabs_->setEnabled(!busy);
     for (QWidget* widget : {static_cast<QWidget*>(defocusBox_), static_cast<QWidget*>(degreeBox_),
                             static_cast<QWidget*>(minuteBox_), static_cast<QWidget*>(scaleBox_)})
         widget->setEnabled(!busy);
+    UpdateTabWidgets();
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
         QApplication::restoreOverrideCursor();
         waitLabel_->hide();
+        progress_->hide();
     }
+}
+
+// What each tab shows and which commands work now: while a calculation runs only Stop does; the View
+// and Option items of the evaluation tabs work on their tabs.
+void TFSphAber::UpdateTabWidgets() {
+    const bool spot = tab_ == Spot, fft = tab_ == FftImage;
+    const bool wavefront = tab_ == WavefrontLine || tab_ == WavefrontFace;
+    const bool mtf = Action("actMtfCalc")->isChecked();
+    const std::map<QString, bool> onTab = {
+        {"actDrawCircle", spot || fft}, {"actCircleSize", spot || fft}, {"actDrawAiry", spot},
+        {"actDrawCross", spot},         {"actLinearRoot", fft},         {"actLinearLog", fft},
+        {"actIntensity", fft},          {"actMtfCalc", spot || fft},
+    };
+    for (const auto& [name, action] : actions_) {
+        if (name == "actStop") continue;
+        const auto tab = onTab.find(name);
+        action->setEnabled(!busy_ && (tab == onTab.end() || tab->second));
+    }
+    for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
+    Action("actStop")->setEnabled(busy_ && calculating_);
+    for (const auto& [button, item] : kToolbarTwins) {
+        Action(button)->setVisible(onTab.at(item));
+        Action(button)->setEnabled(Action(item)->isEnabled());
+    }
+
+    readOut1_->setVisible(wavefront);
+    readOut2_->setVisible(wavefront);
+    rmsCalButton_->setVisible(tab_ == WavefrontFace);
+    rmsCalButton_->setEnabled(!busy_ && static_cast<bool>(rmsCal));
+    mtfShowButton_->setVisible(mtf && (spot || fft));
+    mtfShowButton_->setEnabled(!busy_ && static_cast<bool>(mtfShow) && hasPlot_);
+    brightnessBox_->setVisible(fft);
+    brightnessBox_->setEnabled(!busy_);
+    defaultButton_->setVisible(brightness_ != 1);
+    circleLabel_->setVisible(spot || fft);
+    circleLabel_->setText(Tr(texts::CircleRadius) + " = " +
+                          QString::fromStdString(FormatGeneral(circleSize_, 6)) + " mm");
+    tabControls_->setVisible(wavefront || spot || fft);
+    shiftYBox_->setVisible(wavefront);
+    shiftZBox_->setVisible(wavefront);
+    for (QWidget* widget : {static_cast<QWidget*>(shiftYBar_), static_cast<QWidget*>(shiftZBar_)})
+        widget->setEnabled(!busy_);
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Up/down controls and the angle table
 
 void TFSphAber::StepDefocus(int direction) {
+    if (busy_) return;
     defocus_ += direction * defocusInterval_;
     defocusBox_->setText(QString::fromStdString(FormatFixed(defocus_, 3)));
     doneLabel_->hide();
-    if (!hasPlot_) {
+    const bool sameRays =
+        hasPlot_ && (tab_ != FftImage || (psf_.psf.trace && psf_.psf.settings.fftSize == fftSize_ &&
+                                          psf_.psf.trace->grid.division == pupilDivision_));
+    if (!sameRays) {
         hint_ = Tr(mainTexts::PressCalculator);
         statusBar()->showMessage(hint_);
         return;
     }
     // The same rays, met on the moved image plane: nothing is traced again.
+    switch (tab_) {
+    case Spot:
+        spot_.spot = EvaluateSpot(spot_.spot.rays, spot_.spot.grid, defocus_);
+        statusBar()->showMessage(QString::fromStdString(spot_.spot.status));
+        break;
+    case WavefrontLine:
+        waveLine_.line =
+            EvaluateWavefrontLine(waveLine_.line.rays, waveLine_.line.steps, {defocus_, shiftY_, shiftZ_});
+        statusBar()->showMessage(QString::fromStdString(waveLine_.line.status));
+        UpdateReadOuts();
+        break;
+    case WavefrontFace:
+        waveMap_.map =
+            EvaluateWavefrontMap(waveMap_.map.rays, waveMap_.map.grid, {defocus_, shiftY_, shiftZ_});
+        statusBar()->showMessage(QString::fromStdString(waveMap_.map.status));
+        UpdateReadOuts();
+        break;
+    case FftImage:
+        StartPsf(true); // a new transform of the same pupil: seconds for a large size
+        return;
+    default:
+        break;
+    }
     if (tab_ == Transverse) {
         CurveSettings settings = traced_;
         settings.defocus = defocus_;
@@ -628,17 +906,22 @@ void TFSphAber::StepAngle(int direction) {
 }
 
 void TFSphAber::StepScale(int direction) {
+    const double limit = std::fabs(main_.LensData().FocalLength());
     if (tab_ == Distortion) {
         if (direction > 0 && distortionScale_ < 500) distortionScale_ *= 2;
         if (direction < 0 && distortionScale_ > 1e-5) distortionScale_ /= 2;
+    } else if (tab_ == Spot || tab_ == FftImage) {
+        // The plot half-width of the image plane, mm.
+        if (direction > 0 && limit >= spotScale_) spotScale_ *= 2;
+        if (direction < 0 && spotScale_ > 1e-6) spotScale_ /= 2;
     } else {
-        const double limit = std::fabs(main_.LensData().FocalLength());
+        // mm for the curves, waves for the wavefront.
         if (direction > 0 && curveScale_ < limit) curveScale_ *= 2;
         if (direction < 0 && curveScale_ > 1e-5) curveScale_ /= 2;
     }
-    const double scale = tab_ == Distortion ? distortionScale_ : curveScale_;
+    const double scale = TabScale();
     scaleBox_->setText(QString::fromStdString(FormatGeneral(scale, 6)));
-    plot_.scale = scale;
+    if (CurveTab()) plot_.scale = scale;
     Redraw();
 }
 
@@ -690,6 +973,9 @@ void TFSphAber::Stale() {
 void TFSphAber::RecalculateIfStale() {
     if (!stale_ || busy_ || main_.Runner().Busy() || !isVisible()) return;
     stale_ = false;
+    // The diffraction image is recalculated only on request: it can take long, and its size dialog
+    // itself takes the window's focus.
+    if (tab_ == FftImage) return;
     const Lens& lens = main_.LensData();
     if (!lens.DataModified() && lens.ArraysCurrent() && tracer_.Bound()) {
         Execute();
@@ -705,6 +991,7 @@ void TFSphAber::RecalculateIfStale() {
 void TFSphAber::ReadSettings(const IniFile& ini) {
     ReadWindowGeometry(*this, ini, kSection);
     circleSize_ = ini.ReadFloat(kSection, "Circle Size", kDefaultCircleSize);
+    if (!(circleSize_ > 0) || !std::isfinite(circleSize_)) circleSize_ = kDefaultCircleSize;
     penWidth_ = static_cast<int>(
         std::clamp<long long>(ini.ReadInteger(kSection, "PenWidth", kDefaultPenWidth), 1, 5));
     Action("actDrawCircle")->setChecked(ini.ReadBool(kSection, "Draw Circle", true));
@@ -803,11 +1090,9 @@ void TFSphAber::SaveFigure() {
         main_.HostOf().SaveFileName(SaveFigureTitle, QString::fromStdString(main_.Directories().dataDir),
                                     {QString::fromUtf8(SaveFigureFilter)}, QString());
     if (path.isEmpty()) return;
-    const AberrationPlot plot = plot_;
-    if (const auto error =
-            ExportFigure(path, figure_->size(), [&plot](QPainter& painter, const QRectF& area) {
-                PaintAberrationPlot(painter, area, plot);
-            }))
+    if (const auto error = ExportFigure(path, figure_->size(), [this](QPainter& painter, const QRectF& area) {
+            PaintFigure(painter, area);
+        }))
         main_.HostOf().Tell(MessageKind::Error, Wording{error->toStdString(), error->toStdString()});
 }
 

@@ -48,6 +48,9 @@ private slots:
         QTest::newRow("save changes question") << 156 << "files.html";
         QTest::newRow("shift and tilt question") << 157 << "files.html";
         QTest::newRow("aberration figure") << 1001 << "aberration.html";
+        QTest::newRow("FFT size dialog") << 276 << "aberration.html";
+        QTest::newRow("not enough physical memory") << 277 << "aberration.html";
+        QTest::newRow("not enough total memory") << 278 << "aberration.html";
         QTest::newRow("contents") << 0 << "index.html";
     }
     void topicsOpenTheirPages() {

@@ -85,7 +85,7 @@ private slots:
         main_->Action("actDistortion")->trigger();
         QVERIFY(Settled());
         QCOMPARE(Figure().Plot().kind, CurveKind::Distortion);
-        QVERIFY(!Figure().findChild<QTabBar*>()->isTabEnabled(TFSphAber::Spot));
+        QVERIFY(Figure().findChild<QTabBar*>()->isTabEnabled(TFSphAber::Spot));
         QCOMPARE(Figure().Action("actSteps")->text(), QString("Step/Angle"));
     }
 
