@@ -48,6 +48,7 @@ private slots:
         QTest::newRow("save changes question") << 156 << "files.html";
         QTest::newRow("shift and tilt question") << 157 << "files.html";
         QTest::newRow("aberration figure") << 1001 << "aberration.html";
+        QTest::newRow("MTF window") << 1045 << "mtf.html";
         QTest::newRow("contents") << 0 << "index.html";
     }
     void topicsOpenTheirPages() {
