@@ -10,9 +10,12 @@
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
 #include "ui/TFWaveLgthSlct.h"
+#include "ui/TGlassDataFig.h"
+#include "ui/TPreviewDlg.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 
 namespace vitrimo {
@@ -20,7 +23,8 @@ namespace vitrimo {
 ProgramWindows::ProgramWindows(TFLensdata& main)
     : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
-      angleTable_(new TFSGList(main)), aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
+      angleTable_(new TFSGList(main)), aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
+      preview_(new TPreviewDlg(main.HostOf(), &main)) {
     // The glass chooser: a double-click on a face's "GlassName", and the Data > Glass maker items.
     main.glassChooser = [this](int row) { glassChooser_->ShowFor(row); };
     const std::pair<const char*, GlassMaker> makers[] = {{"actSumita", GlassMaker::Sumita},
@@ -72,6 +76,20 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     for (const auto& [name, tab] : evaluations)
         main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
 
+    // Printing: the printable windows open the one preview; the aberration window's hidden Form >
+    // "&Print" prints the figure on the whole page without it.
+    preview_->ReadSettings(main.Settings().Load(main.HostOf()));
+    QObject::connect(thirdOrder_->PrintButton(), &QPushButton::clicked, preview_,
+                     [this] { preview_->ShowFor(*thirdOrder_); });
+    for (const char* name : {"actPreview", "tbPreview"})
+        QObject::connect(aberration_->Action(name), &QAction::triggered, preview_,
+                         [this] { preview_->ShowFor(*aberration_); });
+    QObject::connect(aberration_->Action("actPrint"), &QAction::triggered, preview_,
+                     [this] { preview_->PrintDirect(*aberration_); });
+    TGlassDataFig& glassFigure = glassData_->DispersionFigure();
+    QObject::connect(glassFigure.PrintButton(), &QPushButton::clicked, preview_,
+                     [this, &glassFigure] { preview_->ShowFor(glassFigure); });
+
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
@@ -89,6 +107,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         thirdOrder_->WriteSettings(ini);
         aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
+        preview_->WriteSettings(ini);
     });
 }
 

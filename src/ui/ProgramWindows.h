@@ -18,6 +18,7 @@ class TFLensdata;
 class TFSGList;
 class TFSphAber;
 class TFWaveLgthSlct;
+class TPreviewDlg;
 
 class ProgramWindows {
 public:
@@ -30,6 +31,8 @@ public:
     TFWaveLgthSlct& Wavelengths() { return *wavelengths_; }
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
+    // The one print preview; the printable windows' print commands open it.
+    TPreviewDlg& Preview() { return *preview_; }
 
     // Tool > "&MTF - Angle", up to its window: asks the highest spatial frequency, then the field angles
     // in the angle table dialog. nullopt when cancelled, without a real image, or for a frequency that is
@@ -51,6 +54,7 @@ private:
     TFWaveLgthSlct* wavelengths_;
     TFSGList* angleTable_;
     TFSphAber* aberration_;
+    TPreviewDlg* preview_;
     SweepTable mtfAngles_{SweepTableKind::GeneratedAngles};
     double lastMtfFrequency_ = 0;
 };
