@@ -38,7 +38,7 @@ QSize ParseSize(const std::string& text) {
 
 Command AddFigureCommand(CLI::App& app) {
     struct Options {
-        std::string lens, tab, output, size = "800x600", wavelength;
+        std::string lens, tab, output, size = "800x600", wavelength, source = "diffraction";
         double angle = 0, maxAngle = 0, scale = 0, defocus = 0;
         int steps = 30, fftSize = 256, pupil = 32;
     };
@@ -51,8 +51,8 @@ Command AddFigureCommand(CLI::App& app) {
     figure
         ->add_option(
             "--tab", options->tab,
-            "longitudinal, transverse, astigmatism, distortion, spot, wavefront-line, wavefront-face "
-            "or psf")
+            "longitudinal, transverse, astigmatism, distortion, spot, wavefront-line, wavefront-face, "
+            "psf or mtf")
         ->required()
         ->check(CLI::IsMember(tabs));
     figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
@@ -62,9 +62,11 @@ Command AddFigureCommand(CLI::App& app) {
                      "Maximum field angle of astigmatism and distortion, degrees")
         ->check(FieldAngle());
     figure
-        ->add_option("--scale", options->scale,
-                     "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "
-                     "psf: mm from the centre to the edge, wavefronts: waves (default: fitted)")
+        ->add_option(
+            "--scale", options->scale,
+            "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "
+            "psf: mm from the centre to the edge, wavefronts: waves (default: fitted); mtf: the highest "
+            "spatial frequency, lines/mm (default 200)")
         ->check(CLI::PositiveNumber);
     CLI::Option* steps =
         figure
@@ -80,6 +82,8 @@ Command AddFigureCommand(CLI::App& app) {
         ->check(CLI::IsMember({64, 128, 256, 512, 1024, 2048, 4096, 8192}));
     figure->add_option("--pupil", options->pupil, "psf: pupil divisions N (default 32)")
         ->check(CLI::Range(1, 8192));
+    figure->add_option("--source", options->source, "mtf: diffraction (default) or geometric")
+        ->check(CLI::IsMember({"diffraction", "geometric"}));
     figure->add_option("--size", options->size, "WIDTHxHEIGHT in pixels (default 800x600)");
     figure->add_option("-o,--output", options->output, "The file to write: .png, .svg or .pdf")->required();
 
@@ -98,6 +102,7 @@ Command AddFigureCommand(CLI::App& app) {
                     evaluation.steps = steps->count() > 0 ? options->steps : 0;
                     evaluation.fftSize = options->fftSize;
                     evaluation.pupil = options->pupil;
+                    evaluation.source = options->source;
                     DrawEvaluationFigure(evaluation, options->output, size, err);
                     out << options->output << '\n';
                     return;
