@@ -27,7 +27,8 @@ TSGridPrintDraw::TSGridPrintDraw(PrintGrid grid, const QRectF& area, double dots
         fit = std::min(fit, printable_.height() / (lines * grid_.rowHeight * ratio));
     }
     scale_ = ratio * fit;
-    const int fitting = static_cast<int>(std::floor(printable_.height() / RowHeight() + 1e-9)) - grid_.titleRows;
+    const int fitting =
+        static_cast<int>(std::floor(printable_.height() / RowHeight() + 1e-9)) - grid_.titleRows;
     rowsPerPage_ = std::max(fitting, 1);
 }
 
@@ -89,7 +90,8 @@ void TSGridPrintDraw::DrawPage(QPainter& p, int page) const {
         p.drawLine(QPointF(table.left(), CellRect(line, 0).top()),
                    QPointF(table.right(), CellRect(line, 0).top()));
     for (int c = 1; c < columns; ++c)
-        p.drawLine(QPointF(CellRect(0, c).left(), table.top()), QPointF(CellRect(0, c).left(), table.bottom()));
+        p.drawLine(QPointF(CellRect(0, c).left(), table.top()),
+                   QPointF(CellRect(0, c).left(), table.bottom()));
     p.setPen(QPen(Qt::black, kFramePen * penUnit, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.drawRect(table);
     if (grid_.titleRows > 0 && grid_.titleRows < lines) {

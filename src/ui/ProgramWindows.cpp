@@ -11,7 +11,6 @@
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
 #include "ui/TFWaveLgthSlct.h"
-#include "ui/TGlassDataFig.h"
 #include "ui/TPreviewDlg.h"
 
 #include <QAction>
@@ -100,9 +99,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
                          [this] { preview_->ShowFor(*aberration_); });
     QObject::connect(aberration_->Action("actPrint"), &QAction::triggered, preview_,
                      [this] { preview_->PrintDirect(*aberration_); });
-    TGlassDataFig& glassFigure = glassData_->DispersionFigure();
-    QObject::connect(glassFigure.PrintButton(), &QPushButton::clicked, preview_,
-                     [this, &glassFigure] { preview_->ShowFor(glassFigure); });
+    QObject::connect(mtf_->Button("previewButton"), &QPushButton::clicked, preview_,
+                     [this] { preview_->ShowFor(*mtf_); });
     // The MTF against field angle: the frequency and the angles asked, then the window calculates.
     main.MakeAnalysisCommand("actMtfAngle", [this] {
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);

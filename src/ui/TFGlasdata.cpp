@@ -3,11 +3,9 @@
 #include "glass/InsertedIndices.h"
 #include "model/NumberFormat.h"
 #include "ui/CatalogueGrid.h"
-#include "ui/GlassFigureTexts.h"
 #include "ui/GlassSelectTexts.h"
 #include "ui/Locale.h"
 #include "ui/TFLensdata.h"
-#include "ui/TGlassDataFig.h"
 #include "ui/WindowPlacement.h"
 
 #include <QHBoxLayout>
@@ -70,9 +68,6 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     cancelButton_->setObjectName("Cancel");
     helpButton_ = new QPushButton(this);
     helpButton_->setObjectName("Help");
-    figureButton_ = new QPushButton(this);
-    figureButton_->setObjectName("Figure");
-    figureButton_->setAutoDefault(false);
 
     auto* labels = new QHBoxLayout;
     labels->addWidget(nameLabel_);
@@ -84,7 +79,6 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     labels->addSpacing(12);
     labels->addWidget(valueLabel_, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(figureButton_);
     buttons->addStretch(1);
     buttons->addWidget(selectButton_);
     buttons->addWidget(cancelButton_);
@@ -95,14 +89,7 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     layout->addLayout(buttons);
     resize(760, 480);
 
-    figure_ = new TGlassDataFig(*this, main);
     connect(grid_, &CatalogueGrid::RowSelected, this, &TFGlasdata::ShowSelection);
-    connect(grid_, &CatalogueGrid::RowSelected, figure_, [this] {
-        if (figure_->isVisible()) figure_->Refresh();
-    });
-    connect(figureButton_, &QPushButton::clicked, figure_, &TGlassDataFig::ShowFigure);
-    // The figure belongs to the glass data window: it goes when the window closes.
-    connect(this, &QDialog::finished, figure_, &QWidget::close);
     connect(grid_, &CatalogueGrid::RowActivated, this, [this] { CopyGlassIndices(); });
     connect(grid_, &CatalogueGrid::CellHovered, this, &TFGlasdata::ShowHovered);
     connect(selectButton_, &QPushButton::clicked, this, [this] { CopyGlassIndices(); });
@@ -119,8 +106,6 @@ void TFGlasdata::ApplyWording() {
     selectButton_->setText(Tr(glassTexts::Select));
     cancelButton_->setText(Tr(glassTexts::Cancel));
     helpButton_->setText(Tr(glassTexts::Help));
-    figureButton_->setText(Tr(glassFigureTexts::OpenFigure));
-    figureButton_->setToolTip(Tr(glassFigureTexts::OpenFigureHint));
     valueLabel_->setToolTip(Tr(glassTexts::ValueHint));
 }
 
@@ -143,7 +128,6 @@ bool TFGlasdata::ShowMaker(GlassMaker maker) {
     ApplyWording();
     ApplyMetrics();
     ShowSelection(grid_->SelectedRow());
-    if (figure_->isVisible()) figure_->Refresh();
     valueLabel_->clear();
     show();
     raise();

@@ -19,7 +19,6 @@ namespace vitrimo {
 
 class CatalogueGrid;
 class TFLensdata;
-class TGlassDataFig;
 
 // Whether a glass or a special face may go into a table row: a face row, not the object row, and not
 // the object plane of an object at a limited distance.
@@ -48,10 +47,6 @@ public:
     // The column that names the glasses: the first for the Schott catalogue, the second for the others.
     int NameColumn() const;
 
-    // The glass dispersion figure, opened by the "Dispersion" button; it follows the selection.
-    TGlassDataFig& DispersionFigure() const { return *figure_; }
-    QPushButton* FigureButton() const { return figureButton_; }
-
     CatalogueGrid* Grid() const { return grid_; }
     QString GlassNameText() const;
     QString IndexText() const; // "d:" and the d-line index of the selected glass
@@ -76,8 +71,6 @@ private:
     QPushButton* selectButton_;
     QPushButton* cancelButton_;
     QPushButton* helpButton_;
-    QPushButton* figureButton_;
-    TGlassDataFig* figure_;
 };
 
 } // namespace vitrimo

@@ -7,8 +7,8 @@
 // fonts from the rectangle looks the same in the preview and on paper, and content measured in
 // millimetres (the third-order table's margins) converts with kPaperUnitsPerInch / 25.4.
 //
-// The aberration figure window, the third-order window and the glass figure window implement it; a
-// window with a figure painter adopts it in one line:
+// The third-order window, the aberration figure window and the MTF window implement it; a window with a
+// figure painter adopts it in one line:
 //     void DrawForPrint(QPainter& painter, const QRectF& area) override { PaintFigure(painter, area); }
 #pragma once
 

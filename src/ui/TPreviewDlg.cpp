@@ -239,7 +239,8 @@ void TPreviewDlg::PaintImage(QPainter& painter) {
     painter.fillRect(QRect(QPoint(0, 0), image_->size()), palette().window());
     const QRect page(0, 0, area_.width, area_.height);
     painter.fillRect(page, edited_ ? QColor(238, 238, 238) : QColor(Qt::white));
-    if (edited_) painter.fillRect(QRect(frame_.left, frame_.top, frame_.width, frame_.height), QColor(255, 255, 221));
+    if (edited_)
+        painter.fillRect(QRect(frame_.left, frame_.top, frame_.width, frame_.height), QColor(255, 255, 221));
     const QSizeF paper = PaperPage();
     if (!form_ || paper.isEmpty() || area_.width <= 0 || area_.height <= 0) return;
     painter.save();

@@ -42,7 +42,8 @@ inline std::vector<QImage> RasterisePdf(const QString& pdf, int dpi) {
 // The text of one page (1, 2, ...) of a PDF file.
 inline QString PdfPageText(const QString& pdf, int page) {
     QProcess process;
-    process.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), "-layout", pdf, "-"});
+    process.start("pdftotext",
+                  {"-f", QString::number(page), "-l", QString::number(page), "-layout", pdf, "-"});
     if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
