@@ -241,6 +241,11 @@ void TPreviewDlg::PaintImage(QPainter& painter) {
     painter.fillRect(page, edited_ ? QColor(238, 238, 238) : QColor(Qt::white));
     if (edited_)
         painter.fillRect(QRect(frame_.left, frame_.top, frame_.width, frame_.height), QColor(255, 255, 221));
+    // The sheet's edges (right and bottom just outside the page), where it meets the window's colour:
+    // after an edit the light grey page would otherwise melt into it. The figure covers the others.
+    painter.setPen(QColor(128, 128, 128));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(page);
     const QSizeF paper = PaperPage();
     if (!form_ || paper.isEmpty() || area_.width <= 0 || area_.height <= 0) return;
     painter.save();

@@ -232,6 +232,10 @@ private slots:
         QCOMPARE(qGray(image.pixel(right - 1, area.height / 2)), 0);
         if (below < image.height())
             QCOMPARE(image.pixelColor(area.width / 2, below), dialog_->palette().window().color());
+        // The sheet's edge is drawn just outside the page.
+        if (area.width < image.width()) QVERIFY(qGray(image.pixel(area.width, area.height / 2)) < 200);
+        if (area.height < image.height()) QVERIFY(qGray(image.pixel(area.width / 2, area.height)) < 200);
+        QVERIFY(area.width < image.width() || area.height < image.height());
 
         dialog_->SetFrame(FigureFrame{100, 80, 200, 150});
         image = dialog_->Image()->grab().toImage();
