@@ -19,6 +19,7 @@ class TFMTF;
 class TFSGList;
 class TFSphAber;
 class TFWaveLgthSlct;
+class TPreviewDlg;
 
 class ProgramWindows {
 public:
@@ -31,6 +32,8 @@ public:
     TFWaveLgthSlct& Wavelengths() { return *wavelengths_; }
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
+    // The one print preview; the printable windows' print commands open it.
+    TPreviewDlg& Preview() { return *preview_; }
     TFMTF& Mtf() { return *mtf_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
@@ -55,6 +58,7 @@ private:
     TFSGList* angleTable_;
     TFMTF* mtf_;
     TFSphAber* aberration_;
+    TPreviewDlg* preview_;
 };
 
 } // namespace vitrimo
