@@ -55,6 +55,10 @@ struct ThinLens {
     double spherical;
 };
 
+void PrintTo(const ThinLens& k, std::ostream* os) {
+    *os << "r1 " << k.r1 << ", r2 " << k.r2;
+}
+
 class ThinLensSums : public ::testing::TestWithParam<ThinLens> {};
 
 TEST_P(ThinLensSums, MatchTheClosedForms) {
@@ -82,7 +86,8 @@ TEST_P(ThinLensSums, MatchTheClosedForms) {
 INSTANTIATE_TEST_SUITE_P(Shapes, ThinLensSums,
                          ::testing::Values(ThinLens{"50", "-50", 50, -50, 10.0 / 3},
                                            ThinLens{"25", "0", 25, 0, 7.0 / 3},
-                                           ThinLens{"0", "-25", 0, -25, 9.0}));
+                                           ThinLens{"0", "-25", 0, -25, 9.0}),
+                         [](const auto& info) { return "Shape" + std::to_string(info.index); });
 
 TEST(LensMerit, ThicknessBoundsAddAHundredPerMillimetre) {
     // A 3 mm thick equi-convex lens: the edge is thinner than the centre by the two sags.
@@ -269,7 +274,10 @@ TEST_P(PerturbedTriplet, IsBroughtBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, PerturbedTriplet,
-                         ::testing::Values(MinimiserMethod::Simplex, MinimiserMethod::Dfp));
+                         ::testing::Values(MinimiserMethod::Simplex, MinimiserMethod::Dfp),
+                         [](const auto& info) {
+                             return info.param == MinimiserMethod::Dfp ? "Dfp" : "Simplex";
+                         });
 
 TEST(Optimise, ASingletLosesSphericalAberrationAndKeepsItsFocalLength) {
     const Lens lens = Sample("singlet.ldt");
