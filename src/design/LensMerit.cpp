@@ -368,7 +368,8 @@ double LensMerit::FValue(const std::vector<double>& x) {
     parts.valid = true;
     last_ = parts;
     fmin_ = std::min(fmin_, parts.merit);
-    if (observer_) {
+    // A flat start that no probe improved is not shown.
+    if (observer_ && found) {
         MeritReport report;
         report.parts = parts;
         report.fmin = fmin_;
@@ -637,6 +638,14 @@ std::vector<std::vector<MeritSpotDot>> LensMerit::Spots(double z) const {
         spots.push_back(std::move(dots));
     }
     return spots;
+}
+
+int CountFreeValues(const Lens& lens) {
+    const int n = std::min(lens.SurfaceCount(), lens.RowCount() - 2);
+    int count = 0;
+    for (int i = 1; i <= n; ++i) count += lens.Text(col::RFix, i + 1).empty() ? 1 : 0;
+    for (int i = 1; i < n; ++i) count += lens.Text(col::LFix, i + 1).empty() ? 1 : 0;
+    return count;
 }
 
 void WriteOptimisedValues(Lens& lens, const std::vector<double>& x) {

@@ -180,6 +180,10 @@ inline double ToleranceRadius(double diameterMicrometres) {
 
 ParabolaVertex VertexOf(double z1, double f1, double z2, double f2, double z3, double f3);
 
+// The number of free values of a lens: empty "rFix" cells of the faces 1 ... n and empty "lFix" cells of
+// the faces 1 ... n - 1.
+int CountFreeValues(const Lens& lens);
+
 // Writes optimised free values into the table: each free curvature as its radius with 4 decimals, each
 // free distance unsigned with 3 decimals; a value coupled to another face takes that face's text. Values
 // equal to what the cell already holds keep their text. Marks the lens changed.

@@ -11,6 +11,7 @@
 
 namespace vitrimo {
 
+class TCorrFactor;
 class TF3rdAber;
 class TFGlasdata;
 class TFGlsSelect;
@@ -18,6 +19,7 @@ class TFLensdata;
 class TFMTF;
 class TFSGList;
 class TFSphAber;
+class TFValClc;
 class TFWaveLgthSlct;
 
 class ProgramWindows {
@@ -32,6 +34,8 @@ public:
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
     TFMTF& Mtf() { return *mtf_; }
+    TCorrFactor& Conditions() { return *conditions_; }
+    TFValClc& Progress() { return *progress_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -55,6 +59,8 @@ private:
     TFSGList* angleTable_;
     TFMTF* mtf_;
     TFSphAber* aberration_;
+    TCorrFactor* conditions_;
+    TFValClc* progress_;
 };
 
 } // namespace vitrimo
