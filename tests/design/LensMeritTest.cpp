@@ -271,6 +271,9 @@ TEST_P(PerturbedTriplet, IsBroughtBack) {
     EXPECT_LE(result.run.value, 1.1 * designMerit);
     EXPECT_TRUE(Near(result.focalLengthEnd, result.focalLengthStart, 1e-9));
     EXPECT_TRUE(Near(result.focalLengthStart, perturbed.FocalLength(), 1e-15));
+    // The value reported is the merit of the vector returned.
+    LensMerit check(perturbed, MeritConditions{}, host);
+    EXPECT_TRUE(Near(check.FValue(result.run.x), result.run.value, 1e-9));
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, PerturbedTriplet,
