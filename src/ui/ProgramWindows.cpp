@@ -1,8 +1,11 @@
 #include "ui/ProgramWindows.h"
 
+#include "design/LensMerit.h"
 #include "model/NumberFormat.h"
 #include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
+#include "ui/OptimizationTexts.h"
+#include "ui/TCorrFactor.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
@@ -10,6 +13,7 @@
 #include "ui/TFMTF.h"
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
+#include "ui/TFValClc.h"
 #include "ui/TFWaveLgthSlct.h"
 #include "ui/TPreviewDlg.h"
 
@@ -25,7 +29,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
-      preview_(new TPreviewDlg(main.HostOf(), &main)) {
+      preview_(new TPreviewDlg(main.HostOf(), &main)), conditions_(new TCorrFactor(main)),
+      progress_(new TFValClc(main, *conditions_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -106,6 +111,33 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
     });
 
+    // Optimization: "Condition Setting" shows the conditions (the lens prepared first); "Execute" runs once
+    // they have been set, and follows the enabling of "Condition Setting".
+    const auto showConditions = [this] {
+        if (main_.PrepareForCalculation() == Readiness::Cancelled) return;
+        const int free = CountFreeValues(main_.LensData());
+        if (free == 0) {
+            main_.HostOf().Tell(MessageKind::Warning, optimizationTexts::NoFreeValue);
+            return;
+        }
+        conditions_->ShowFor(free);
+    };
+    main.MakeAnalysisCommand("actConditionSetting", showConditions);
+    main.MakeAnalysisCommand("tbConditionSet", showConditions);
+    // (Connected with the dialog as context: it must not reach this object, which goes first.)
+    const auto updateExecute = [main = &main, conditions = conditions_] {
+        const bool on = conditions->Confirmed() && main->Action("actConditionSetting")->isEnabled();
+        main->MakeAvailable("actExecute", on);
+        main->MakeAvailable("tbOptimization", on);
+    };
+    QObject::connect(main.Action("actConditionSetting"), &QAction::changed, conditions_, updateExecute);
+    QObject::connect(conditions_, &QDialog::finished, conditions_, updateExecute);
+    QObject::connect(conditions_->OkButton(), &QPushButton::clicked, conditions_, updateExecute);
+    for (const char* name : {"actExecute", "tbOptimization"})
+        QObject::connect(main.Action(name), &QAction::triggered, progress_,
+                         [progress = progress_] { progress->Execute(); });
+    updateExecute();
+
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
@@ -127,6 +159,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         wavelengths_->WriteSettings(ini);
         preview_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
+        conditions_->WriteSettings(ini);
     });
 }
 

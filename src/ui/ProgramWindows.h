@@ -11,6 +11,7 @@
 
 namespace vitrimo {
 
+class TCorrFactor;
 class TF3rdAber;
 class TFGlasdata;
 class TFGlsSelect;
@@ -18,6 +19,7 @@ class TFLensdata;
 class TFMTF;
 class TFSGList;
 class TFSphAber;
+class TFValClc;
 class TFWaveLgthSlct;
 class TPreviewDlg;
 
@@ -35,6 +37,8 @@ public:
     // The one print preview; the printable windows' print commands open it.
     TPreviewDlg& Preview() { return *preview_; }
     TFMTF& Mtf() { return *mtf_; }
+    TCorrFactor& Conditions() { return *conditions_; }
+    TFValClc& Progress() { return *progress_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -59,6 +63,8 @@ private:
     TFMTF* mtf_;
     TFSphAber* aberration_;
     TPreviewDlg* preview_;
+    TCorrFactor* conditions_;
+    TFValClc* progress_;
 };
 
 } // namespace vitrimo
