@@ -4,6 +4,7 @@
 #include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/TF3rdAber.h"
+#include "ui/TFBending.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
@@ -22,7 +23,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
-      aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
+      aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
+      bending_(new TFBending(main, *aberration_, *thirdOrder_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -86,6 +88,12 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     for (const auto& [name, tab] : evaluations)
         main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
 
+    // The bending window, from the main window's toolbar and the aberration window's Data menu and toolbar.
+    main.MakeAnalysisCommand("tbBending", [this] { bending_->Start(); });
+    for (const char* name : {"actBending", "tbBending"})
+        QObject::connect(aberration_->Action(name), &QAction::triggered, bending_,
+                         [this] { bending_->Start(); });
+
     // The MTF against field angle: the frequency and the angles asked, then the window calculates.
     main.MakeAnalysisCommand("actMtfAngle", [this] {
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
@@ -94,6 +102,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
+        bending_->close();
         aberration_->close();
         mtf_->close();
         mtf_->ReloadSettings();
@@ -111,6 +120,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
+        bending_->WriteSettings(ini);
     });
 }
 

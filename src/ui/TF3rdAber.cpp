@@ -270,6 +270,16 @@ void TF3rdAber::Recompute() {
     Update(false);
 }
 
+void TF3rdAber::ShowBent(const SurfaceArrays& arrays, double focalLength) {
+    if (!isVisible()) return;
+    filled_ = table_.Compute(main_.LensData(), arrays, focalLength);
+    if (filled_)
+        status_->clear();
+    else
+        status_->setText(Tr(thirdOrderTexts::CannotCompute(table_.Error())));
+    ShowResult();
+}
+
 void TF3rdAber::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) Update(false);

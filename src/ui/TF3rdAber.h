@@ -37,6 +37,9 @@ public:
     bool ShowTable();
     // Computes the table again from the current arrays (the bending window calls this while it bends).
     void Recompute();
+    // While the window is open: the table of a shape being bent (other arrays of the lens, with their focal
+    // length). Activating the window shows the lens's own table again.
+    void ShowBent(const SurfaceArrays& arrays, double focalLength);
 
     const ThirdOrderTable& Table() const { return table_; }
     // The grid row last selected; the header is row 0, as in the saved file.

@@ -47,7 +47,7 @@ const char* const kNotYetAvailable[] = {
     "actSphTrans",    "actAstigmatism",   "actDistortion",    "actWaveLine",
     "actWaveFace",    "actSpot",          "actCrossSection",  "actConditionSetting",
     "actExecute",     "actStop",          "tbSphericalCurve", "tbConditionSet",
-    "tbOptimization", "tbBending",        "actPrint",         "actPrintSetup",
+    "tbOptimization", "actPrint",         "actPrintSetup",
     "tbPrint",        "actSaveAsDefault", "actReadDat",
 };
 

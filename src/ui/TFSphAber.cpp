@@ -109,7 +109,7 @@ constexpr int kDefaultCurveSteps = 30, kDefaultSpotSteps = 15, kDefaultPenWidth 
 const char* const kLineNames[11] = {"t", "s", "A", "r", "C", "d", "e", "F", "g", "h", "i"};
 
 // Commands of windows that are not part of the program yet.
-const char* const kNotYetAvailable[] = {"actPreview", "tbPreview", "actBending", "tbBending"};
+const char* const kNotYetAvailable[] = {"actPreview", "tbPreview"};
 
 // The toolbar twins of View and Option items: the same switch, a hint of their own.
 const std::pair<const char*, const char*> kToolbarTwins[] = {
@@ -188,7 +188,7 @@ void TFSphAber::BuildMenus() {
 
     QMenu* data = menuBar()->addMenu(QString());
     data->setObjectName("menuData");
-    make(data, "actBending")->setEnabled(false); // the bending window comes later
+    make(data, "actBending");
 
     QMenu* option = menuBar()->addMenu(QString());
     option->setObjectName("menuOption");
