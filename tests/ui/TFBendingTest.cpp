@@ -3,9 +3,11 @@
 #include "ui/TFBending.h"
 
 #include "cli/Cli.h"
+#include "evaluation/TracedRays.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
+#include "ui/CalculationRunner.h"
 #include "ui/MainWindowSupport.h"
 #include "ui/ProgramWindows.h"
 #include "ui/ScriptedUiHost.h"
@@ -238,6 +240,31 @@ private slots:
         qInfo("least |SA| %.5f mm at shape %.3f (thin-lens best form %.3f); slowest plot %.2f ms", best,
               bestShape, expected, slowest);
         QVERIFY2(std::fabs(bestShape - expected) < 0.15, qPrintable(QString::number(bestShape)));
+    }
+
+    // On the aberration window's spot tab the plots are the spot diagrams of the first three angles; without
+    // a maximum angle for the field plots the window does not open.
+    void spotModeAndMissingMaxAngle() {
+        TFBending& window = Open();
+        host_.textAnswers.clear();
+        QVERIFY(!window.Start());
+        QVERIFY(!window.isVisible());
+        TFSphAber& figure = windows_->AberrationFigure();
+        SweepTable& angles = figure.AngleTable();
+        for (int row = 1; row <= 4; ++row) {
+            if (row > 1) QVERIFY(angles.AppendRow());
+            angles.SetCell(0, row, std::to_string(row));
+        }
+        figure.ShowTab(TFSphAber::Spot);
+        QTRY_VERIFY(!main_->Runner().Busy());
+        QVERIFY(window.Start());
+        QVERIFY(window.SpotMode());
+        QCOMPARE(window.PlotCount(), 3);
+        qInfo("three spot diagrams in %.2f ms", window.LastPlotMilliseconds());
+        for (int k = 0; k < 3; ++k) {
+            QVERIFY(window.SpotFigure(k).spot.valid);
+            QCOMPARE(window.SpotFigure(k).spot.rays->fieldAngle, double(k + 1));
+        }
     }
 
     // The help button opens topic 124; the settings keep the large step and the interval.
