@@ -79,6 +79,8 @@ QToolButton* Arrow(QWidget* parent, Qt::ArrowType type) {
 TFBending::TFBending(TFLensdata& main, TFSphAber& aberration, TF3rdAber& thirdOrder)
     : QDialog(&main, Qt::Window), main_(main), aberration_(aberration), thirdOrder_(thirdOrder) {
     setObjectName("TFBending");
+    // While the window bends, the lens it started from must not change under it: the other windows wait.
+    setModal(true);
     BuildControls();
     ApplyWording();
     ReadSettings(main.Settings().Load(main.HostOf()));
@@ -475,10 +477,10 @@ void TFBending::closeEvent(QCloseEvent* event) {
 
 void TFBending::Finish() {
     if (!session_) return;
+    // The third-order table goes back to the lens itself before the bent arrays go.
+    thirdOrder_.EndBent();
     session_.reset();
     plotsPending_ = false;
-    // The third-order table goes back to the lens itself.
-    if (thirdOrder_.isVisible() && !main_.Runner().Busy()) thirdOrder_.Recompute();
 }
 
 // ---------------------------------------------------------------------------------------------------

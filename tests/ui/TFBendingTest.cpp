@@ -11,6 +11,7 @@
 #include "ui/MainWindowSupport.h"
 #include "ui/ProgramWindows.h"
 #include "ui/ScriptedUiHost.h"
+#include "ui/TF3rdAber.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFSphAber.h"
 
@@ -85,6 +86,8 @@ private slots:
     // f a little), writes the radii as one Undo step.
     void twoFaceBendMovesPowerAndOkIsOneUndoStep() {
         TFBending& window = Open();
+        QVERIFY(windows_->ThirdOrder().ShowTable());
+        const double spherical = windows_->ThirdOrder().Table().Sums()[0];
         QVERIFY(window.Start());
         QCOMPARE(window.Prompt(), QString("Choose Bending Plane 1"));
         QVERIFY(!window.ScrollBar()->isEnabled());
@@ -98,6 +101,8 @@ private slots:
         const double c = 1 / 102.5, delta = 20 * 0.00001 / f0;
         QVERIFY(std::fabs((kN - 1) * Curvature(1) - ((kN - 1) * c - delta)) < 1e-15);
         QVERIFY(std::fabs((1 - kN) * Curvature(2) - ((1 - kN) * -c + delta)) < 1e-15);
+        // The open third-order window shows the bent shape: face 1 weaker, the spherical aberration less.
+        QVERIFY(windows_->ThirdOrder().Table().Sums()[0] != spherical);
 
         host_.buttonAnswers = {ButtonNo};
         window.OkClick();
