@@ -44,6 +44,7 @@ Command AddTraceCommand(CLI::App& app);
 Command AddCurvesCommand(CLI::App& app);
 Command AddSeidelCommand(CLI::App& app);
 Command AddScaleCommand(CLI::App& app);
+Command AddBendCommand(CLI::App& app);
 Command AddFigureCommand(CLI::App& app);
 Command AddMeritCommand(CLI::App& app);
 Command AddOptimiseCommand(CLI::App& app);

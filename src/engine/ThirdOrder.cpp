@@ -43,14 +43,17 @@ bool ThirdOrderTable::DeleteSubtotal(int row, Host& host) {
 }
 
 bool ThirdOrderTable::Compute(const Lens& lens) {
+    return Compute(lens, lens.Arrays(), lens.FocalLength());
+}
+
+bool ThirdOrderTable::Compute(const Lens& lens, const SurfaceArrays& arrays, double focalLength) {
     error_.clear();
     warning_.clear();
     cells_.clear();
     coefficients_.clear();
     sums_ = {};
-    const SurfaceArrays& arrays = lens.Arrays();
     const int n = std::min(lens.SurfaceCount(), arrays.Count() - 1);
-    const double f = lens.FocalLength();
+    const double f = focalLength;
     if (n < 1 || f == 0 || !std::isfinite(f)) {
         error_ = "There is no focal length to normalise to.";
         return false;
@@ -63,7 +66,7 @@ bool ThirdOrderTable::Compute(const Lens& lens) {
     }
 
     using Real = long double;
-    const double pupil = ParaxialTrace::EntrancePupilDistance(lens, lens.StopSurfaceIndex());
+    const double pupil = ParaxialTrace::EntrancePupilDistance(arrays, StopSurfaceIndex(arrays, n));
     Real h = 1, alpha = 0, hBar = std::isfinite(pupil) ? -pupil / f : 0, alphaBar = -1;
     std::array<Real, 7> sums{}, atSubtotal{};
     cells_.push_back(kHeaders);

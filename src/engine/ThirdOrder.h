@@ -31,6 +31,8 @@ public:
     // Fills the table from the lens (arrays current, real paraxial image). Returns false, with Error(),
     // when the prescription cannot be evaluated (a zero index).
     bool Compute(const Lens& lens);
+    // The same for other arrays of the lens (a shape being bent) with their focal length.
+    bool Compute(const Lens& lens, const SurfaceArrays& arrays, double focalLength);
     const std::string& Error() const { return error_; }
     // After a Compute that succeeded: what could not be computed as a finite number (an extreme
     // aspheric coefficient overflows); those cells are left empty. Empty when every value is finite.

@@ -7,6 +7,7 @@
 #include "ui/OptimizationTexts.h"
 #include "ui/TCorrFactor.h"
 #include "ui/TF3rdAber.h"
+#include "ui/TFBending.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
@@ -30,7 +31,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
       preview_(new TPreviewDlg(main.HostOf(), &main)), conditions_(new TCorrFactor(main)),
-      progress_(new TFValClc(main, *conditions_)) {
+      progress_(new TFValClc(main, *conditions_)), bending_(new TFBending(main, *aberration_, *thirdOrder_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -106,6 +107,13 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
                      [this] { preview_->PrintDirect(*aberration_); });
     QObject::connect(mtf_->Button("previewButton"), &QPushButton::clicked, preview_,
                      [this] { preview_->ShowFor(*mtf_); });
+
+    // The bending window, from the main window's toolbar and the aberration window's Data menu and toolbar.
+    main.MakeAnalysisCommand("tbBending", [this] { bending_->Start(); });
+    for (const char* name : {"actBending", "tbBending"})
+        QObject::connect(aberration_->Action(name), &QAction::triggered, bending_,
+                         [this] { bending_->Start(); });
+
     // The MTF against field angle: the frequency and the angles asked, then the window calculates.
     main.MakeAnalysisCommand("actMtfAngle", [this] {
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
@@ -141,6 +149,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
+        bending_->close();
         aberration_->close();
         mtf_->close();
         mtf_->ReloadSettings();
@@ -160,6 +169,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         preview_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
         conditions_->WriteSettings(ini);
+        bending_->WriteSettings(ini);
     });
 }
 

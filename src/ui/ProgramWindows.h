@@ -13,6 +13,7 @@ namespace vitrimo {
 
 class TCorrFactor;
 class TF3rdAber;
+class TFBending;
 class TFGlasdata;
 class TFGlsSelect;
 class TFLensdata;
@@ -39,6 +40,7 @@ public:
     TFMTF& Mtf() { return *mtf_; }
     TCorrFactor& Conditions() { return *conditions_; }
     TFValClc& Progress() { return *progress_; }
+    TFBending& Bending() { return *bending_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -65,6 +67,7 @@ private:
     TPreviewDlg* preview_;
     TCorrFactor* conditions_;
     TFValClc* progress_;
+    TFBending* bending_;
 };
 
 } // namespace vitrimo

@@ -214,6 +214,11 @@ void TF3rdAber::ApplyLayout() {
 }
 
 bool TF3rdAber::Update(bool command) {
+    // While a shape is being bent the window shows that shape.
+    if (bent_ && !command) {
+        ShowBent(*bent_, bentFocalLength_);
+        return filled_;
+    }
     if (updating_) return filled_;
     updating_ = true;
     const auto done = qScopeGuard([this] { updating_ = false; });
@@ -270,6 +275,23 @@ bool TF3rdAber::ShowTable() {
 
 void TF3rdAber::Recompute() {
     Update(false);
+}
+
+void TF3rdAber::ShowBent(const SurfaceArrays& arrays, double focalLength) {
+    bent_ = &arrays;
+    bentFocalLength_ = focalLength;
+    if (!isVisible()) return;
+    filled_ = table_.Compute(main_.LensData(), arrays, focalLength);
+    if (filled_)
+        status_->clear();
+    else
+        status_->setText(Tr(thirdOrderTexts::CannotCompute(table_.Error())));
+    ShowResult();
+}
+
+void TF3rdAber::EndBent() {
+    bent_ = nullptr;
+    if (isVisible()) Update(false);
 }
 
 void TF3rdAber::changeEvent(QEvent* event) {

@@ -39,6 +39,11 @@ public:
     bool ShowTable();
     // Computes the table again from the current arrays (the bending window calls this while it bends).
     void Recompute();
+    // The table of a shape being bent (other arrays of the lens, with their focal length), shown while the
+    // window is open until EndBent; the arrays must live until then.
+    void ShowBent(const SurfaceArrays& arrays, double focalLength);
+    // The bending ended: the table of the lens itself again.
+    void EndBent();
 
     const ThirdOrderTable& Table() const { return table_; }
     // The grid row last selected; the header is row 0, as in the saved file.
@@ -91,6 +96,8 @@ private:
     QPushButton* saveButton_;
     QPushButton* helpButton_;
     int selectedRow_ = 0;
+    const SurfaceArrays* bent_ = nullptr; // the shape being bent, while there is one
+    double bentFocalLength_ = 0;
     bool filled_ = false;
     bool updating_ = false;
     // The prescription revision at which a question about a missing value was declined.

@@ -103,9 +103,6 @@ constexpr double kDefaultCircleSize = 0.01, kDefaultDefocusInterval = 0.02, kDef
 constexpr int kDefaultCurveSteps = 30, kDefaultSpotSteps = 15, kDefaultPenWidth = 1;
 const char* const kLineNames[11] = {"t", "s", "A", "r", "C", "d", "e", "F", "g", "h", "i"};
 
-// Commands of windows that are not part of the program yet.
-const char* const kNotYetAvailable[] = {"actBending", "tbBending"};
-
 // The toolbar twins of View and Option items: the same switch, a hint of their own.
 const std::pair<const char*, const char*> kToolbarTwins[] = {
     {"tbCircle", "actDrawCircle"},  {"tbAiry", "actDrawAiry"},   {"tbCross", "actDrawCross"},
@@ -183,7 +180,7 @@ void TFSphAber::BuildMenus() {
 
     QMenu* data = menuBar()->addMenu(QString());
     data->setObjectName("menuData");
-    make(data, "actBending")->setEnabled(false); // the bending window comes later
+    make(data, "actBending");
 
     QMenu* option = menuBar()->addMenu(QString());
     option->setObjectName("menuOption");
@@ -229,7 +226,6 @@ void TFSphAber::BuildMenus() {
         action->setIcon(ToolIcon(icon));
         toolbar->addAction(action);
     }
-    for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
     // A toolbar twin and its menu item are one switch: either one sets both.
     for (const auto& [button, item] : kToolbarTwins) {
         QAction* twin = Action(button);
@@ -814,7 +810,6 @@ void TFSphAber::UpdateTabWidgets() {
         const auto tab = onTab.find(name);
         action->setEnabled(!busy_ && (tab == onTab.end() || tab->second));
     }
-    for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
     Action("actStop")->setEnabled(busy_ && calculating_);
     for (const auto& [button, item] : kToolbarTwins) {
         Action(button)->setVisible(onTab.at(item));

@@ -45,6 +45,7 @@ private slots:
         QTest::newRow("glass data window") << 37 << "glass.html";
         QTest::newRow("third-order coefficients") << 42 << "third-order.html";
         QTest::newRow("wavelength window") << 119 << "wavelengths.html";
+        QTest::newRow("bending window") << 124 << "bending.html";
         QTest::newRow("save changes question") << 156 << "files.html";
         QTest::newRow("shift and tilt question") << 157 << "files.html";
         QTest::newRow("aberration figure") << 1001 << "aberration.html";
