@@ -17,7 +17,8 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
     app.set_help_all_flag("--help-all", "Print the help of every command");
     std::vector<Command> commands = {AddInfoCommand(app),   AddGlassCommand(app),     AddTraceCommand(app),
                                      AddCurvesCommand(app), AddSeidelCommand(app),    AddScaleCommand(app),
-                                     AddSpotCommand(app),   AddWavefrontCommand(app), AddPsfCommand(app)};
+                                     AddSpotCommand(app),   AddWavefrontCommand(app), AddPsfCommand(app),
+                                     AddMtfCommand(app)};
 #ifdef VITRIMO_WITH_FIGURES
     commands.push_back(AddFigureCommand(app));
 #endif

@@ -1,4 +1,5 @@
-// vitrimo-cli spot, wavefront and psf, and the figures of those tabs: image evaluation on the command line.
+// vitrimo-cli spot, wavefront, psf and mtf, and the figures of those tabs: image evaluation on the command
+// line.
 #pragma once
 
 #include "cli/CliCommon.h"
@@ -18,6 +19,7 @@ namespace vitrimo::cli {
 Command AddSpotCommand(CLI::App& app);
 Command AddWavefrontCommand(CLI::App& app);
 Command AddPsfCommand(CLI::App& app);
+Command AddMtfCommand(CLI::App& app);
 
 // The options the evaluation commands share.
 struct EvaluationOptions {
@@ -40,8 +42,10 @@ std::optional<ScreenFace> ScreenOfLens(const LoadedLens& loaded, const RayTracer
 // The warning for a PSF whose pupil grid is too coarse for its wavefront.
 std::string UndersampledText(const PsfResult& psf);
 
-// The figure tabs of the evaluation: "spot", "wavefront-line", "wavefront-face", "psf".
-inline const std::vector<std::string> kEvaluationTabNames{"spot", "wavefront-line", "wavefront-face", "psf"};
+// The figure tabs of the evaluation: "spot", "wavefront-line", "wavefront-face", "psf", and the MTF window's
+// frequency tab "mtf".
+inline const std::vector<std::string> kEvaluationTabNames{"spot", "wavefront-line", "wavefront-face", "psf",
+                                                          "mtf"};
 
 // What the figure command passes to an evaluation tab.
 struct EvaluationFigureOptions {
@@ -51,6 +55,7 @@ struct EvaluationFigureOptions {
     int steps = 0;    // 0: the tab's default (15 spot and map, 30 line)
     int fftSize = 256;
     int pupil = 32;
+    std::string source = "diffraction"; // mtf: "diffraction" or "geometric"
 };
 
 #ifdef VITRIMO_WITH_FIGURES

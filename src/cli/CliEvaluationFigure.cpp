@@ -2,11 +2,13 @@
 // painters the window uses.
 #include "cli/CliEvaluation.h"
 #include "cli/CliHost.h"
+#include "evaluation/Mtf.h"
 #include "evaluation/PointSpread.h"
 #include "evaluation/SpotDiagram.h"
 #include "evaluation/Wavefront.h"
 #include "figures/EvaluationPainter.h"
 #include "figures/FigureExport.h"
+#include "figures/MtfPainter.h"
 #include "figures/PlotFrame.h"
 
 #include <QPainter>
@@ -128,6 +130,20 @@ void DrawEvaluationFigure(const EvaluationFigureOptions& options, const std::str
                 PaintWavefrontMapPlot(painter, area, plot);
             };
         }
+    } else if (options.tab == "mtf") {
+        MtfSettings settings;
+        settings.source = options.source == "geometric" ? OtfSource::Geometric : OtfSource::Diffraction;
+        settings.fieldAngle = options.evaluation.angle;
+        settings.defocus = defocus;
+        settings.spotSteps = options.steps > 0 ? options.steps : 15;
+        settings.fftSize = options.fftSize;
+        settings.pupilDivision = NormalisedPupilDivision(options.pupil, options.fftSize);
+        if (options.scale > 0) settings.maxFrequency = options.scale;
+        MtfPlot plot;
+        plot.result = ComputeMtf(tracer, loaded.lens, settings, host);
+        check(plot.result.valid, plot.result.status);
+        plot.look = look;
+        paint = [plot](QPainter& painter, const QRectF& area) { PaintMtfPlot(painter, area, plot); };
     } else {
         PsfSettings settings;
         settings.fieldAngle = options.evaluation.angle;

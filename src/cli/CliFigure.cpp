@@ -39,7 +39,7 @@ QSize ParseSize(const std::string& text) {
 
 Command AddFigureCommand(CLI::App& app) {
     struct Options {
-        std::string lens, tab, output, size = "800x600", wavelength;
+        std::string lens, tab, output, size = "800x600", wavelength, source = "diffraction";
         std::vector<double> angles;
         double maxAngle = 0, scale = 0, defocus = 0;
         int steps = 30, fftSize = 256, pupil = 32;
@@ -56,7 +56,7 @@ Command AddFigureCommand(CLI::App& app) {
         ->add_option(
             "--tab", options->tab,
             "longitudinal, transverse, astigmatism, distortion, spot, wavefront-line, wavefront-face, "
-            "psf or cross-section")
+            "psf, mtf or cross-section")
         ->required()
         ->check(CLI::IsMember(tabs));
     figure
@@ -70,9 +70,11 @@ Command AddFigureCommand(CLI::App& app) {
                      "Maximum field angle of astigmatism and distortion, degrees")
         ->check(FieldAngle());
     figure
-        ->add_option("--scale", options->scale,
-                     "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "
-                     "psf: mm from the centre to the edge, wavefronts: waves (default: fitted)")
+        ->add_option(
+            "--scale", options->scale,
+            "Half-width of the value axis: mm, or % for distortion (default 0.5 mm, 1 %); spot and "
+            "psf: mm from the centre to the edge, wavefronts: waves (default: fitted); mtf: the highest "
+            "spatial frequency, lines/mm (default 200)")
         ->check(CLI::PositiveNumber);
     CLI::Option* steps =
         figure
@@ -88,6 +90,8 @@ Command AddFigureCommand(CLI::App& app) {
         ->check(CLI::IsMember({64, 128, 256, 512, 1024, 2048, 4096, 8192}));
     figure->add_option("--pupil", options->pupil, "psf: pupil divisions N (default 32)")
         ->check(CLI::Range(1, 8192));
+    figure->add_option("--source", options->source, "mtf: diffraction (default) or geometric")
+        ->check(CLI::IsMember({"diffraction", "geometric"}));
     AddCrossSectionOptions(*figure, options->crossSection);
     figure->add_option("--size", options->size, "WIDTHxHEIGHT in pixels (default 800x600)");
     figure->add_option("-o,--output", options->output, "The file to write: .png, .svg or .pdf")->required();
@@ -116,6 +120,7 @@ Command AddFigureCommand(CLI::App& app) {
                     evaluation.steps = steps->count() > 0 ? options->steps : 0;
                     evaluation.fftSize = options->fftSize;
                     evaluation.pupil = options->pupil;
+                    evaluation.source = options->source;
                     DrawEvaluationFigure(evaluation, options->output, size, err);
                     out << options->output << '\n';
                     return;

@@ -76,9 +76,19 @@ void Rotate(RayBlock& block, Processed processed, double phiDegrees, double thet
 // Binding and set-up
 
 void RayTracer::Bind(const Lens& lens, const ParaxialTrace& paraxial) {
+    BindArrays(lens, lens.Arrays(), paraxial);
+    trialArrays_ = false;
+}
+
+void RayTracer::Bind(const Lens& lens, const SurfaceArrays& arrays, const ParaxialTrace& paraxial) {
+    BindArrays(lens, arrays, paraxial);
+    trialArrays_ = true;
+}
+
+void RayTracer::BindArrays(const Lens& lens, const SurfaceArrays& arrays, const ParaxialTrace& paraxial) {
     lens_ = &lens;
+    arrays_ = &arrays;
     paraxial_ = &paraxial;
-    const SurfaceArrays& arrays = lens.Arrays();
     const int n = std::max(0, std::min(lens.SurfaceCount(), arrays.Count() - 1));
     focalPlaneRow_ = n + 1 < arrays.Count() && arrays.TypeOf(n + 1) == SurfaceType::FocalPlane;
     surfaces_.clear();
@@ -139,8 +149,8 @@ void RayTracer::Bind(const Lens& lens, const ParaxialTrace& paraxial) {
     context_.idealLensPresent = false;
     for (int i = context_.firstSurface; i <= SurfaceCount(); ++i)
         if (surfaces_[i].type == SurfaceType::IdealLens) context_.idealLensPresent = true;
-    context_.stopSurface = lens.StopSurfaceIndex();
-    const double pupil = ParaxialTrace::EntrancePupilDistance(lens, context_.stopSurface);
+    context_.stopSurface = StopSurfaceIndex(arrays, faceCount_);
+    const double pupil = ParaxialTrace::EntrancePupilDistance(arrays, context_.stopSurface);
     context_.entrancePupilDistance = std::isfinite(pupil) ? pupil : 0;
 }
 
@@ -504,14 +514,17 @@ TraceOutcome RayTracer::TraceAll(Host& host) {
 // The image surface
 
 double RayTracer::ImageSideSign() const {
-    return lens_ && lens_->Arrays().Count() > SurfaceCount() &&
-                   lens_->Arrays().surfaces[SurfaceCount()].indexD < 0
-               ? -1.0
-               : 1.0;
+    return arrays_ && arrays_->Count() > SurfaceCount() && arrays_->surfaces[SurfaceCount()].indexD < 0 ? -1.0 : 1.0;
 }
 
 double RayTracer::ParaxialImageDistance() const {
-    return lens_ ? ImageSideSign() * lens_->BackFocalDistance() : 0;
+    if (!lens_) return 0;
+    return ImageSideSign() * (trialArrays_ ? paraxial_->BackFocalDistance() : lens_->BackFocalDistance());
+}
+
+double RayTracer::FocalLength() const {
+    if (!lens_) return 0;
+    return trialArrays_ ? paraxial_->FocalLength() : lens_->FocalLength();
 }
 
 double RayTracer::ImageCurvature() const {
@@ -631,7 +644,7 @@ std::optional<double> RayTracer::Aim(Host& host, int target, double height, doub
 }
 
 double RayTracer::EntrancePupilDiameter(Host& host) {
-    const int stop = lens_ ? lens_->StopSurfaceIndex() : -1;
+    const int stop = arrays_ ? StopSurfaceIndex(*arrays_, faceCount_) : -1;
     context_.stopSurface = stop;
     double diameter = 0;
     if (stop < 1 || stop > SurfaceCount()) {

@@ -84,6 +84,10 @@ public:
     // Takes the surface data of a lens whose arrays are current, and the paraxial results. Sets the
     // first traced surface, the ideal-lens flag, the stop and the paraxial entrance pupil distance.
     void Bind(const Lens& lens, const ParaxialTrace& paraxial);
+    // The same for other arrays than the lens's own (a working copy an optimisation changes): the lens
+    // gives the object, the wavelengths and their flags; the focal length and the back focal distance are
+    // those of `paraxial`, run on these arrays. The arrays must outlive the binding.
+    void Bind(const Lens& lens, const SurfaceArrays& arrays, const ParaxialTrace& paraxial);
     bool Bound() const { return lens_ != nullptr; }
 
     // Whether a wavelength (list position) has an index on every traced face; one without cannot be
@@ -149,7 +153,7 @@ public:
     double LastDistance() const { return surfaces_[SurfaceCount()].distance; }
     double ParaxialImageDistance() const;
     // The paraxial focal length as the main window shows it, and 1/alpha_0 of a limited-distance object.
-    double FocalLength() const { return lens_ ? lens_->FocalLength() : 0; }
+    double FocalLength() const;
     double InverseStartAngle() const { return paraxial_ ? paraxial_->InverseStartAngle() : 0; }
     // The sag of the curved image surface at height h; 0 for a flat one.
     double ImageSag(double h) const;
@@ -199,8 +203,12 @@ private:
 
     RayBundle bundle_;
     TraceContext context_;
+    void BindArrays(const Lens& lens, const SurfaceArrays& arrays, const ParaxialTrace& paraxial);
+
     const Lens* lens_ = nullptr;
+    const SurfaceArrays* arrays_ = nullptr;
     const ParaxialTrace* paraxial_ = nullptr;
+    bool trialArrays_ = false; // bound to arrays other than the lens's own
     std::vector<TraceSurface> surfaces_; // 0 ... n, and the focal-plane row after n when there is one
     int faceCount_ = 0;                  // n
     bool focalPlaneRow_ = false;

@@ -103,7 +103,8 @@ double ScreenTransmission(const ScreenMap& map, double diameter, double y, doubl
             area += height * width;
         }
     }
-    return area > 0 ? static_cast<double>(sum / area / 255) : 0;
+    // The weighted mean of levels up to 255 is at most 255; rounding must not make it a hair more.
+    return area > 0 ? std::clamp(static_cast<double>(sum / area / 255), 0.0, 1.0) : 0;
 }
 
 } // namespace vitrimo

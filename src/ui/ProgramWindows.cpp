@@ -7,6 +7,7 @@
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
+#include "ui/TFMTF.h"
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
 #include "ui/TFWaveLgthSlct.h"
@@ -20,7 +21,20 @@ namespace vitrimo {
 ProgramWindows::ProgramWindows(TFLensdata& main)
     : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
-      angleTable_(new TFSGList(main)), aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
+      angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
+      aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
+    // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
+    // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
+    aberration_->mtfShow = [this] {
+        const TFSphAber& a = *aberration_;
+        if (a.CurrentTab() == TFSphAber::FftImage)
+            mtf_->ShowFromPsf(a.FieldAngle(), a.Defocus(), a.FftSize(), a.PupilDivision());
+        else
+            mtf_->ShowFromSpotDiagram(a.FieldAngle(), a.Defocus(), a.SpotSteps());
+    };
+    aberration_->rmsCal = [this] {
+        mtf_->ShowStrehlMode(aberration_->FieldAngle(), aberration_->Defocus(), aberration_->SpotSteps());
+    };
     // The glass chooser: a double-click on a face's "GlassName", and the Data > Glass maker items.
     main.glassChooser = [this](int row) { glassChooser_->ShowFor(row); };
     const std::pair<const char*, GlassMaker> makers[] = {{"actSumita", GlassMaker::Sumita},
@@ -72,10 +86,17 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     for (const auto& [name, tab] : evaluations)
         main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
 
+    // The MTF against field angle: the frequency and the angles asked, then the window calculates.
+    main.MakeAnalysisCommand("actMtfAngle", [this] {
+        if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
+    });
+
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
         aberration_->close();
+        mtf_->close();
+        mtf_->ReloadSettings();
         if (wavelengths_->isVisible()) wavelengths_->Refresh();
     });
     // While a calculation runs, the windows that change the lens or calculate wait (the aberration
@@ -89,6 +110,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         thirdOrder_->WriteSettings(ini);
         aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
+        mtf_->WriteSettings(ini);
     });
 }
 
@@ -96,10 +118,14 @@ ProgramWindows::~ProgramWindows() {
     main_.glassChooser = nullptr;
 }
 
+SweepTable& ProgramWindows::MtfAngles() {
+    return mtf_->AngleTable();
+}
+
 std::optional<ProgramWindows::MtfRequest> ProgramWindows::MtfAnglePrompts() {
     if (!main_.CheckImage(main_.PrepareForCalculation())) return std::nullopt;
     UiHost& host = main_.HostOf();
-    const std::string start = lastMtfFrequency_ > 0 ? FormatGeneral(lastMtfFrequency_, 9) : "200";
+    const std::string start = FormatGeneral(mtf_->MaxFrequency(), 9);
     const auto answer = host.AskText(
         Wording{"MTF Max", "MTF Max"},
         Wording{"Max. Spatial Freq.(Line/mm) = ", "MTF 空間周波数記録最大値(Line/mm) = "}, start);
@@ -109,9 +135,9 @@ std::optional<ProgramWindows::MtfRequest> ProgramWindows::MtfAnglePrompts() {
         host.Tell(MessageKind::Error, mainTexts::NotANumber(*answer));
         return std::nullopt;
     }
-    if (!angleTable_->Edit(mtfAngles_, Wording{"MTF Calc. Angle", "MTF 計算画角"})) return std::nullopt;
-    lastMtfFrequency_ = *frequency;
-    std::vector<double> angles = mtfAngles_.Angles();
+    if (!angleTable_->Edit(mtf_->AngleTable(), Wording{"MTF Calc. Angle", "MTF 計算画角"}))
+        return std::nullopt;
+    std::vector<double> angles = mtf_->AngleTable().Angles();
     if (angles.empty()) angles.push_back(0); // an empty table stands for the axis
     return MtfRequest{*frequency, angles};
 }

@@ -15,6 +15,7 @@ class TF3rdAber;
 class TFGlasdata;
 class TFGlsSelect;
 class TFLensdata;
+class TFMTF;
 class TFSGList;
 class TFSphAber;
 class TFWaveLgthSlct;
@@ -30,17 +31,19 @@ public:
     TFWaveLgthSlct& Wavelengths() { return *wavelengths_; }
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
+    TFMTF& Mtf() { return *mtf_; }
 
-    // Tool > "&MTF - Angle", up to its window: asks the highest spatial frequency, then the field angles
-    // in the angle table dialog. nullopt when cancelled, without a real image, or for a frequency that is
-    // not a positive number (the host says why).
+    // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
+    // window's last one the default), then the field angles in the angle table dialog, into the MTF
+    // window's angle table. nullopt when cancelled, without a real image, or for a frequency that is not a
+    // positive number (the host says why).
     struct MtfRequest {
         double maxFrequency = 0;    // lines per mm
         std::vector<double> angles; // degrees
     };
     std::optional<MtfRequest> MtfAnglePrompts();
-    // The MTF sweep's angle table (generated angles), kept between requests.
-    SweepTable& MtfAngles() { return mtfAngles_; }
+    // The MTF sweep's angle table (generated angles): the MTF window's, kept between requests.
+    SweepTable& MtfAngles();
 
 private:
     TFLensdata& main_;
@@ -50,9 +53,8 @@ private:
     TF3rdAber* thirdOrder_;
     TFWaveLgthSlct* wavelengths_;
     TFSGList* angleTable_;
+    TFMTF* mtf_;
     TFSphAber* aberration_;
-    SweepTable mtfAngles_{SweepTableKind::GeneratedAngles};
-    double lastMtfFrequency_ = 0;
 };
 
 } // namespace vitrimo

@@ -43,12 +43,12 @@ constexpr int kDefaultFontSize = 9;
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actSumita",           "actOhara",       "actHoya",          "actSchott",
-    "actSphTrans",         "actAstigmatism", "actDistortion",    "actWaveLine",
-    "actWaveFace",         "actSpot",        "actCrossSection",  "actMtfAngle",
-    "actConditionSetting", "actExecute",     "actStop",          "tbSphericalCurve",
-    "tbConditionSet",      "tbOptimization", "tbBending",        "actPrint",
-    "actPrintSetup",       "tbPrint",        "actSaveAsDefault", "actReadDat",
+    "actSumita",      "actOhara",         "actHoya",          "actSchott",
+    "actSphTrans",    "actAstigmatism",   "actDistortion",    "actWaveLine",
+    "actWaveFace",    "actSpot",          "actCrossSection",  "actConditionSetting",
+    "actExecute",     "actStop",          "tbSphericalCurve", "tbConditionSet",
+    "tbOptimization", "tbBending",        "actPrint",         "actPrintSetup",
+    "tbPrint",        "actSaveAsDefault", "actReadDat",
 };
 
 } // namespace

@@ -47,6 +47,19 @@ TEST(ScreenMap, MalformedAndEmptyFilesAreErrors) {
     EXPECT_EQ(marked.map.levels, (std::vector<std::uint8_t>{128, 255}));
 }
 
+// A map found by fuzzing: a full-transmission column beside others, where the area-weighted mean of
+// 255s came out a hair above 1.
+TEST(ScreenMap, TransmissionNeverExceedsOne) {
+    const ScreenMapResult read = ParseScreenMap("1\n\n1\t\t9\n-2\n\t\n\n1\t@\n");
+    ASSERT_TRUE(read.Ok()) << read.error;
+    for (double y : {-12.0, -1.0, 0.0, 0.3, 5.0, 11.0})
+        for (double z : {-7.0, 0.0, 2.5, 9.0})
+            for (double half : {0.0, 0.01, 0.5, 30.0}) {
+                const double t = ScreenTransmission(read.map, 20, y, z, half, half / 2);
+                EXPECT_TRUE(t >= 0 && t <= 1) << y << " " << z << " " << half << ": " << t - 1;
+            }
+}
+
 TEST(ScreenMap, TransmissionIsTheMeanOverTheRayRectangle) {
     // Two columns over a 10 mm face: the left half (z < 0) clear, the right half opaque.
     const ScreenMap map = ParseScreenMap("1\t0\n1\t0\n").map;

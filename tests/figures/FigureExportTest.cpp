@@ -82,7 +82,7 @@ TEST(CliPsf, WritesTheImageItComputed) {
 
 TEST(CliFigure, EvaluationTabsDrawTheirFigures) {
     test::TempDir dir;
-    for (const std::string tab : {"spot", "wavefront-line", "wavefront-face", "psf"}) {
+    for (const std::string tab : {"spot", "wavefront-line", "wavefront-face", "psf", "mtf"}) {
         const std::string file = dir.File(tab + ".png");
         const CliRun run = Cli({"figure", kLens + "double-gauss.ldt", "--tab", tab, "--angle", "5", "--size",
                                 "640x480", "-o", file});

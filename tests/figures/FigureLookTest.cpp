@@ -28,7 +28,7 @@ TEST(FigureLook, EveryTabHasTicksGridUnitsAndALegendInNanometres) {
     test::TempDir dir;
     const std::string lens = test::SourcePath("data/Lens/double-gauss.ldt");
     for (const std::string tab : {"longitudinal", "transverse", "astigmatism", "distortion", "spot",
-                                  "wavefront-line", "wavefront-face", "psf"}) {
+                                  "wavefront-line", "wavefront-face", "psf", "mtf"}) {
         const std::string file = dir.File(tab + ".svg");
         const test::CliRun run =
             Cli({"figure", lens, "--tab", tab, "--angle", "10", "--max-angle", "20", "-o", file});
@@ -38,7 +38,7 @@ TEST(FigureLook, EveryTabHasTicksGridUnitsAndALegendInNanometres) {
         const auto texts = SvgTexts(svg);
         int ticks = 0, titles = 0;
         bool legend = false, degrees = false;
-        static const std::regex number(R"(^-?[0-9]+(\.[0-9]+)?$)"), unit(R"(\((mm|°|%|waves)\)$)");
+        static const std::regex number(R"(^-?[0-9]+(\.[0-9]+)?$)"), unit(R"(\((mm|°|%|waves|lines / mm)\)$)");
         for (const std::string& t : texts) {
             ticks += std::regex_match(t, number) ? 1 : 0;
             titles += std::regex_search(t, unit) ? 1 : 0;
@@ -61,7 +61,7 @@ TEST(FigureLook, EveryTabHasTicksGridUnitsAndALegendInNanometres) {
 TEST(FigureLook, CurvesAreClippedToThePlot) {
     test::TempDir dir;
     const std::string lens = test::SourcePath("data/Lens/double-gauss.ldt");
-    for (const std::string tab : {"longitudinal", "transverse", "astigmatism"}) {
+    for (const std::string tab : {"longitudinal", "transverse", "astigmatism", "mtf"}) {
         const std::string file = dir.File(tab + ".png");
         ASSERT_EQ(Cli({"figure", lens, "--tab", tab, "--scale", "0.0005", "--angle", "15", "--max-angle",
                        "20", "--size", "800x600", "-o", file})

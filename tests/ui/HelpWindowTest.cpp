@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("FFT size dialog") << 276 << "aberration.html";
         QTest::newRow("not enough physical memory") << 277 << "aberration.html";
         QTest::newRow("not enough total memory") << 278 << "aberration.html";
+        QTest::newRow("MTF window") << 1045 << "mtf.html";
         QTest::newRow("contents") << 0 << "index.html";
     }
     void topicsOpenTheirPages() {
