@@ -15,8 +15,9 @@ namespace vitrimo::cli {
 namespace {
 
 // The rays of each angle in their own colour, as one would choose them in the window's angle table.
-constexpr Colour kAngleColours[] = {colours::Black, colours::Blue,   colours::Red,  colours::Green, colours::Purple,
-                                    colours::Teal,  colours::Maroon, colours::Navy, colours::Olive};
+constexpr Colour kAngleColours[] = {colours::Black,  colours::Blue,   colours::Red,
+                                    colours::Green,  colours::Purple, colours::Teal,
+                                    colours::Maroon, colours::Navy,   colours::Olive};
 
 } // namespace
 
@@ -59,9 +60,10 @@ void DrawCrossSectionFigure(const std::string& lensPath, const CrossSectionFigur
     plot.lensName = std::filesystem::path(lensPath).filename().string();
 
     EnsureGuiApplication();
-    const auto error = ExportFigure(QString::fromStdString(output), size, [&plot](QPainter& painter, const QRectF& area) {
-        PaintCrossSection(painter, area, plot);
-    });
+    const auto error =
+        ExportFigure(QString::fromStdString(output), size, [&plot](QPainter& painter, const QRectF& area) {
+            PaintCrossSection(painter, area, plot);
+        });
     if (error) throw CommandError{error->toStdString()};
 }
 

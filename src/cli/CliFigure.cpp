@@ -60,8 +60,9 @@ Command AddFigureCommand(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember(tabs));
     figure
-        ->add_option("--angle", options->angles,
-                     "Field angle, degrees (default 0); cross-section: one per fan, repeated or as a list 0,10,20")
+        ->add_option(
+            "--angle", options->angles,
+            "Field angle, degrees (default 0); cross-section: one per fan, repeated or as a list 0,10,20")
         ->delimiter(',')
         ->allow_extra_args(false)
         ->check(FieldAngle());

@@ -13,9 +13,10 @@ namespace vitrimo {
 namespace {
 
 constexpr double kDegree = std::numbers::pi / 180.0;
-constexpr int kProfileSegments = 200;      // each curved face is drawn through 201 points
+constexpr int kProfileSegments = 200;       // each curved face is drawn through 201 points
 constexpr double kPlaneExtension = 1.0 / 7; // a dummy plane reaches beyond its diameter by this much of
                                             // the object row's diameter
+constexpr double kRimTolerance = 1e-12;     // how far below zero rounding may take the root at a rim point
 constexpr double kMarkSize = 0.025;         // hatching and arrow heads, of the largest face diameter
 
 using Vec3 = std::array<double, 3>;
@@ -64,7 +65,8 @@ struct Frame {
         Shift(move);
         std::array<Vec3, 3> turned{};
         for (int a = 0; a < 3; ++a)
-            for (int b = 0; b < 3; ++b) turned[a][b] = R[a][0] * q[0][b] + R[a][1] * q[1][b] + R[a][2] * q[2][b];
+            for (int b = 0; b < 3; ++b)
+                turned[a][b] = R[a][0] * q[0][b] + R[a][1] * q[1][b] + R[a][2] * q[2][b];
         R = turned;
     }
 };
@@ -250,7 +252,8 @@ FaceKind KindOf(const Geometry& g, int i, int stop, bool curved) {
 bool Curved(const Surface& s) {
     if (s.type == SurfaceType::IdealLens) return false;
     if (s.curvature != 0) return true;
-    return s.isAspheric && std::any_of(s.aspheric.begin(), s.aspheric.begin() + 4, [](double a) { return a != 0; });
+    return s.isAspheric &&
+           std::any_of(s.aspheric.begin(), s.aspheric.begin() + 4, [](double a) { return a != 0; });
 }
 
 double OuterDiameter(const Surface& s) {
@@ -270,7 +273,10 @@ double ProfileSag(const Surface& face, double h, bool& failed) {
     const Real c = face.curvature, h2 = Real(h) * h;
     if (!face.isAspheric && c == 0) return 0;
     const Real k1 = face.isAspheric ? 1 + Real(face.conic) : 1;
-    const Real root = 1 - k1 * c * c * h2;
+    Real root = 1 - k1 * c * c * h2;
+    // At the rim of a hemisphere (a diameter of exactly 2 |r|) rounding leaves the root a hair below zero:
+    // that point lies on the surface. Only a height clearly beyond it cannot be drawn.
+    if (root < 0 && root > -kRimTolerance) root = 0;
     if (root < 0) {
         failed = true;
         return 0;
@@ -285,14 +291,15 @@ double ProfileSag(const Surface& face, double h, bool& failed) {
     return static_cast<double>(sag);
 }
 
-CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, const CrossSectionSettings& settings,
-                                       Host& host) {
+CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer,
+                                       const CrossSectionSettings& settings, Host& host) {
     CrossSectionResult result;
     result.settings = settings;
     result.settings.rayCount = std::clamp(settings.rayCount, 1, 100);
     if (result.settings.angles.empty()) result.settings.angles.push_back(CrossSectionAngle{});
     const SurfaceArrays& arrays = lens.Arrays();
-    if (!tracer.Bound() || arrays.Count() < 2 || tracer.SurfaceCount() < 1 || tracer.TracedWavelengthCount() == 0) {
+    if (!tracer.Bound() || arrays.Count() < 2 || tracer.SurfaceCount() < 1 ||
+        tracer.TracedWavelengthCount() == 0) {
         result.error = tracer.TracedWavelengthCount() == 0 && tracer.Bound()
                            ? "No wavelength can be traced: some face has no refractive index."
                            : "The lens has no faces to draw.";
@@ -315,7 +322,8 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
     double largest = 0; // the largest face diameter: the size of the marks
     for (int i = g.first; i <= n; ++i) largest = std::max(largest, OuterDiameter(g.At(i)));
     const double mark = kMarkSize * (largest > 0 ? largest : 1);
-    const double objectDiameter = OuterDiameter(g.At(0)) > 0 ? OuterDiameter(g.At(0)) : OuterDiameter(g.At(1));
+    const double objectDiameter =
+        OuterDiameter(g.At(0)) > 0 ? OuterDiameter(g.At(0)) : OuterDiameter(g.At(1));
     const double extension = kPlaneExtension * objectDiameter;
 
     // ---- The axis ----
@@ -323,7 +331,8 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
     result.axis.push_back(Draw(frames.face[g.first - 1], 0, 0, 0, shift));
     for (int i = g.first; i <= n; ++i) result.axis.push_back(Draw(frames.face[i], 0, 0, 0, shift));
     result.axis.push_back(Draw(frames.image, tracer.LastDistance(), 0, 0, shift));
-    result.axis.push_back(Draw(frames.image, tracer.LastDistance() + tracer.ImageSideSign() * shift, 0, 0, shift));
+    result.axis.push_back(
+        Draw(frames.image, tracer.LastDistance() + tracer.ImageSideSign() * shift, 0, 0, shift));
 
     // ---- The faces ----
     for (int i = g.first; i <= n; ++i) {
@@ -347,10 +356,12 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
             // The stop's rim: from the clear aperture outwards.
             const double inner = face.effectiveDiameter / 2;
             const double outer = std::max(radius, inner) + extension;
-            for (double side : {1.0, -1.0}) outline.pieces.push_back({point(0, side * inner), point(0, side * outer)});
+            for (double side : {1.0, -1.0})
+                outline.pieces.push_back({point(0, side * inner), point(0, side * outer)});
         } else {
             const double outer = radius + (outline.kind == FaceKind::DummyPlane ? extension : 0);
-            for (const auto& [low, high] : PlaneRuns(outer, hidden)) outline.pieces.push_back({point(0, low), point(0, high)});
+            for (const auto& [low, high] : PlaneRuns(outer, hidden))
+                outline.pieces.push_back({point(0, low), point(0, high)});
         }
         if (failed) result.cannotDraw = true;
 
@@ -381,7 +392,8 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
     for (int i = g.first; i < n; ++i) {
         const Surface& a = g.At(i);
         const Surface& b = g.At(i + 1);
-        if (std::fabs(g.Index(i)) == 1 || a.type == SurfaceType::IdealLens || b.type == SurfaceType::IdealLens)
+        if (std::fabs(g.Index(i)) == 1 || a.type == SurfaceType::IdealLens ||
+            b.type == SurfaceType::IdealLens)
             continue;
         const double ha = OuterDiameter(a) / 2, hb = OuterDiameter(b) / 2;
         if (ha <= 0 || hb <= 0) continue;
@@ -446,7 +458,8 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
                 ray.M = std::sin(theta * kDegree);
                 return ray;
             };
-            for (int r = 0; r <= fan; ++r) tracer.SetStart(r, start(chief + (r == 0 ? 0 : FanOffset(r, fan, pupil))));
+            for (int r = 0; r <= fan; ++r)
+                tracer.SetStart(r, start(chief + (r == 0 ? 0 : FanOffset(r, fan, pupil))));
             if (extra) tracer.SetStart(count - 1, start(chief + 1.1e-6));
             startHeight = std::max(startHeight, std::fabs(tracer.Bundle().Record(0, 0, 0).y));
 
@@ -496,7 +509,8 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
                 }
                 if (!meets) continue;
                 const double d = static_cast<double>(t);
-                const DrawPoint end = Draw(frames.image, at.x + d * at.L, at.y + d * at.M, at.z + d * at.N, shift);
+                const DrawPoint end =
+                    Draw(frames.image, at.x + d * at.L, at.y + d * at.M, at.z + d * at.N, shift);
                 if (!Finite(end)) continue;
                 ray.points.push_back(end);
                 ray.reachedImage = true;
@@ -531,15 +545,18 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, cons
             result.objectPlane.push_back(Draw(frames.face[1], ProfileSag(object, h, ignored), h, 0, shift));
         }
     }
-    if (result.stopSurface < 1) {
-        // No stop: the rim of the entrance pupil, in the entrance pupil plane of the start frame.
+    bool stopFace = false;
+    for (int i = g.first; i <= n; ++i) stopFace = stopFace || g.At(i).type == SurfaceType::Stop;
+    if (!stopFace) {
+        // No stop face (the aperture is then the first face that refracts, or nothing): the rim of the
+        // entrance pupil is marked, in the entrance pupil plane of the start frame.
         const Frame& start = frames.face[g.first - 1];
         const double P = bound.entrancePupilDistance;
         for (double side : {1.0, -1.0}) {
             const Vec3 out = start.Turn({0, side, 0});
             const double length = std::hypot(out[0], out[1]);
-            result.pupilTicks.push_back(
-                {Draw(start, P, side * result.pupilDiameter / 2, 0, shift), {out[0] / length, out[1] / length}});
+            result.pupilTicks.push_back({Draw(start, P, side * result.pupilDiameter / 2, 0, shift),
+                                         {out[0] / length, out[1] / length}});
         }
     }
 

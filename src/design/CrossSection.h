@@ -80,7 +80,8 @@ struct DrawnRay {
     bool reachedImage = false; // ends on the (shifted) image surface
 };
 
-// The rim of the entrance pupil, marked when the lens has no stop: a tick from `base` away from the axis.
+// The rim of the entrance pupil, marked when the lens has no stop face: a tick from `base` away from the
+// axis.
 struct PupilTick {
     DrawPoint base;
     DrawPoint outward; // unit vector
@@ -94,13 +95,13 @@ struct DrawnWavelength {
 };
 
 struct CrossSectionResult {
-    bool valid = false;   // there is a drawing (outlines at least)
-    bool stopped = false; // the user stopped the calculation: what was traced so far is kept
-    std::string error;    // why the rays could not be traced
+    bool valid = false;      // there is a drawing (outlines at least)
+    bool stopped = false;    // the user stopped the calculation: what was traced so far is kept
+    std::string error;       // why the rays could not be traced
     bool cannotDraw = false; // a profile point could not be computed: it is drawn at sag 0
 
-    double focalLength = 0;  // as the main window shows it
-    double maxDiameter = 0;  // the largest effective diameter of all rows
+    double focalLength = 0;    // as the main window shows it
+    double maxDiameter = 0;    // the largest effective diameter of all rows
     double zMin = 0, zMax = 0; // the axial range the fitted view shows: the drawing with 0.1 f either side
     double halfHeight = 0;     // half the height the fitted view shows about the axis
     double pupilDiameter = 0;  // D of the entrance pupil
@@ -122,8 +123,8 @@ struct CrossSectionResult {
 // Computes the drawing. The lens's arrays must be current and `tracer` bound to it (the entrance pupil
 // found); the tracer is left as it was found (bundle, context and wavelengths), so the other windows
 // keep their rays. The tracer asks `host` whether to go on before every surface.
-CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer, const CrossSectionSettings& settings,
-                                       Host& host);
+CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer,
+                                       const CrossSectionSettings& settings, Host& host);
 
 // ---- The view and the mapping onto a canvas ----
 

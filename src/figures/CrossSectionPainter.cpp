@@ -167,7 +167,8 @@ void PaintCrossSection(QPainter& p, const QRectF& area, const CrossSectionPlot& 
     const double x0 = drawing.left();
     p.setPen(Pen(Qt::black, unit));
     p.drawLine(QPointF(x0, barY), QPointF(x0 + barWidth, barY));
-    for (double x : {x0, x0 + barWidth}) p.drawLine(QPointF(x, barY - 0.3 * line), QPointF(x, barY + 0.3 * line));
+    for (double x : {x0, x0 + barWidth})
+        p.drawLine(QPointF(x, barY - 0.3 * line), QPointF(x, barY + 0.3 * line));
     DrawAnchoredText(p, QPointF(x0 + barWidth + 0.5 * line, barY),
                      QString::fromStdString(FormatGeneral(length, 6)) + QStringLiteral(" mm"),
                      Qt::AlignLeft | Qt::AlignVCenter);
@@ -197,15 +198,17 @@ void PaintCrossSection(QPainter& p, const QRectF& area, const CrossSectionPlot& 
     if (r.cannotDraw) {
         p.setPen(Qt::red);
         DrawAnchoredText(p, QPointF(drawing.left(), drawing.top()),
-                         plot.japanese ? QString::fromUtf8("図を描くことができません!") : QStringLiteral("Cannot draw the figure!"),
+                         plot.japanese ? QString::fromUtf8("図を描くことができません!")
+                                       : QStringLiteral("Cannot draw the figure!"),
                          Qt::AlignLeft | Qt::AlignTop);
     }
     if (!r.error.empty() || r.stopped) {
         p.setPen(Qt::red);
         DrawAnchoredText(p, QPointF(drawing.left(), drawing.bottom()),
-                         r.error.empty() ? (plot.japanese ? QString::fromUtf8("計算を中止しました")
-                                                          : QStringLiteral("Stopped: not every ray was traced"))
-                                         : QString::fromStdString(r.error),
+                         r.error.empty()
+                             ? (plot.japanese ? QString::fromUtf8("計算を中止しました")
+                                              : QStringLiteral("Stopped: not every ray was traced"))
+                             : QString::fromStdString(r.error),
                          Qt::AlignLeft | Qt::AlignBottom);
     }
     p.restore();

@@ -4,6 +4,7 @@
 #include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/TF3rdAber.h"
+#include "ui/TFCrossSection.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
@@ -22,7 +23,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     : main_(main), glassData_(new TFGlasdata(main)), glassChooser_(new TFGlsSelect(main, *glassData_)),
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
-      aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)) {
+      aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
+      crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -91,12 +93,19 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
     });
 
+    // The lens drawing: the main window prepares the lens (or gives one without an image a size), then
+    // the window draws.
+    main.MakeAnalysisCommand("actCrossSection", [this] {
+        if (main_.CrossSectionCommand()) crossSection_->ShowWindow();
+    });
+
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
         thirdOrder_->close();
         aberration_->close();
         mtf_->close();
         mtf_->ReloadSettings();
+        crossSection_->TableWasReset();
         if (wavelengths_->isVisible()) wavelengths_->Refresh();
     });
     // While a calculation runs, the windows that change the lens or calculate wait (the aberration
@@ -111,6 +120,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
+        crossSection_->WriteSettings(ini);
     });
 }
 

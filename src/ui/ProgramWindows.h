@@ -12,6 +12,7 @@
 namespace vitrimo {
 
 class TF3rdAber;
+class TFCrossSection;
 class TFGlasdata;
 class TFGlsSelect;
 class TFLensdata;
@@ -32,6 +33,7 @@ public:
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
     TFMTF& Mtf() { return *mtf_; }
+    TFCrossSection& CrossSection() { return *crossSection_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -55,6 +57,7 @@ private:
     TFSGList* angleTable_;
     TFMTF* mtf_;
     TFSphAber* aberration_;
+    TFCrossSection* crossSection_;
 };
 
 } // namespace vitrimo

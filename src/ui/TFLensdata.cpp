@@ -45,7 +45,7 @@ constexpr int kDefaultFontSize = 9;
 const char* const kNotYetAvailable[] = {
     "actSumita",      "actOhara",         "actHoya",          "actSchott",
     "actSphTrans",    "actAstigmatism",   "actDistortion",    "actWaveLine",
-    "actWaveFace",    "actSpot",          "actCrossSection",  "actConditionSetting",
+    "actWaveFace",    "actSpot",          "actConditionSetting",
     "actExecute",     "actStop",          "tbSphericalCurve", "tbConditionSet",
     "tbOptimization", "tbBending",        "actPrint",         "actPrintSetup",
     "tbPrint",        "actSaveAsDefault", "actReadDat",
