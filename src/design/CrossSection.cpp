@@ -473,6 +473,12 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer,
                     ray.colour = s.multiColour ? list.At(ray.wavelength).colour : s.angles[a].colour;
                     const RayRecord at = tracer.Bundle().Record(r, w, 0);
                     ray.points.push_back(Draw(frames.face[g.first - 1], at.x, at.y, at.z, shift));
+                    if (infinite && at.L > 0) {
+                        const double back = shift / at.L; // lengthened to the fitted range below
+                        const DrawPoint from = Draw(frames.face[g.first - 1], at.x - back * at.L,
+                                                    at.y - back * at.M, at.z - back * at.N, shift);
+                        if (Finite(from)) ray.leadIn = from;
+                    }
                     result.rays.push_back(std::move(ray));
                 }
             recorder.Clear();
@@ -582,6 +588,15 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer,
         result.zMax += half;
     }
     if (!(result.halfHeight > 0)) result.halfHeight = (result.zMax - result.zMin) / 4;
+    // The rays from infinity come in from the left end of the fitted range (past a secondary mirror that
+    // stands before the start plane, say), at least 0.1 f.
+    for (DrawnRay& ray : result.rays) {
+        if (!ray.leadIn || ray.points.empty()) continue;
+        const DrawPoint start = ray.points.front();
+        const double dz = start.z - ray.leadIn->z, dy = start.y - ray.leadIn->y;
+        const double reach = start.z - result.zMin;
+        if (dz > 0 && reach > dz) ray.leadIn = DrawPoint{start.z - reach, start.y - dy * reach / dz};
+    }
     result.valid = true;
     return result;
 }

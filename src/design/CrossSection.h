@@ -19,6 +19,7 @@
 #include "model/Host.h"
 #include "model/Lens.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,11 @@ struct DrawnRay {
     int wavelength = 0; // list position of the wavelength
     int ray = 0;        // 0 the chief ray, 1 ... N across the pupil
     Colour colour = colours::Black;
-    DrawLine points;           // the start, the point on each face reached, and the end on the image surface
+    DrawLine points; // the start, the point on each face reached, and the end on the image surface
+    // An object at infinity: where the drawing lets the ray come in from, along its direction, at the left
+    // end of the fitted range and at least 0.1 f before the start plane (drawn before points; not a point
+    // of the trace).
+    std::optional<DrawPoint> leadIn;
     bool lost = false;         // flagged vignetted somewhere
     bool reachedImage = false; // ends on the (shifted) image surface
 };

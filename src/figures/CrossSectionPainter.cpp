@@ -64,7 +64,7 @@ struct LegendItem {
 
 QRectF CrossSectionDrawingArea(const QRectF& area) {
     const double line = LineHeight(area);
-    QRectF drawing = area.adjusted(0.8 * line, 2.0 * line, -0.8 * line, -2.8 * line);
+    QRectF drawing = area.adjusted(0.8 * line, 2.0 * line, -0.8 * line, -3.3 * line);
     if (drawing.width() < 10 || drawing.height() < 10) drawing = area;
     return drawing;
 }
@@ -125,9 +125,19 @@ void PaintCrossSection(QPainter& p, const QRectF& area, const CrossSectionPlot& 
 
     // The rays, then the lens over them.
     for (const DrawnRay& ray : r.rays) {
-        if (ray.points.size() < 2) continue;
+        QPolygonF polygon = Polygon(m, ray.points);
+        if (ray.leadIn && !ray.points.empty()) {
+            // A ray from infinity comes in from the left edge of the figure, whatever the view.
+            DrawPoint from = *ray.leadIn;
+            const DrawPoint start = ray.points.front();
+            const double zLeft = m.ModelZ(drawing.left()), dz = start.z - from.z;
+            if (dz > 0 && zLeft < from.z)
+                from = {zLeft, start.y - (start.y - from.y) * (start.z - zLeft) / dz};
+            polygon.prepend(QPointF(m.X(from.z), m.Y(from.y)));
+        }
+        if (polygon.size() < 2) continue;
         p.setPen(Pen(ToQColor(ray.colour), width));
-        p.drawPolyline(Polygon(m, ray.points));
+        p.drawPolyline(polygon);
     }
 
     const QPen outline = Pen(Qt::black, width);
@@ -183,16 +193,26 @@ void PaintCrossSection(QPainter& p, const QRectF& area, const CrossSectionPlot& 
         for (const CrossSectionAngle& angle : r.settings.angles)
             legend.push_back({ToQColor(angle.colour), Degrees(angle.degrees)});
     }
+    // The legend runs from the right; entries that would reach the scale bar's text go on a second row
+    // below.
     const QFontMetricsF metrics(p.font());
+    const double barEnd =
+        x0 + barWidth + 0.5 * line +
+        metrics.horizontalAdvance(QString::fromStdString(FormatGeneral(length, 6)) + " mm") + line;
     double x = drawing.right();
+    double rowY = barY;
     for (auto it = legend.rbegin(); it != legend.rend(); ++it) {
-        const double textWidth = metrics.horizontalAdvance(it->text);
-        x -= textWidth;
+        const double entryWidth = metrics.horizontalAdvance(it->text) + 1.7 * line;
+        if (x - entryWidth < (rowY == barY ? barEnd : drawing.left()) && x < drawing.right()) {
+            x = drawing.right();
+            rowY += 1.05 * line;
+        }
+        x -= metrics.horizontalAdvance(it->text);
         p.setPen(Qt::black);
-        DrawAnchoredText(p, QPointF(x, barY), it->text, Qt::AlignLeft | Qt::AlignVCenter);
+        DrawAnchoredText(p, QPointF(x, rowY), it->text, Qt::AlignLeft | Qt::AlignVCenter);
         x -= 0.3 * line + 1.4 * line;
         p.setPen(Pen(it->colour, 2 * unit));
-        p.drawLine(QPointF(x, barY), QPointF(x + 1.4 * line, barY));
+        p.drawLine(QPointF(x, rowY), QPointF(x + 1.4 * line, rowY));
         x -= line;
     }
     if (r.cannotDraw) {

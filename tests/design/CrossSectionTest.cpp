@@ -235,6 +235,11 @@ TEST(CrossSectionDrawing, RaysFollowAnIndependentTraceToTheParaxialImage) {
                 r == 0 ? 0 : (7 - 0.05) * (r - 4.0) * result.pupilDiameter / (7 * 6); // spread over the pupil
             EXPECT_TRUE(Near(ray.points[0].y, chief + offset, 1e-12, 1e-12)) << r;
             EXPECT_TRUE(Near(ray.points[0].z, shift, 1e-12));
+            // Drawn coming in from 0.1 f before the start plane, along its direction.
+            ASSERT_TRUE(ray.leadIn.has_value());
+            EXPECT_TRUE(Near(ray.leadIn->z, 0, 0, 1e-12));
+            EXPECT_TRUE(
+                Near(ray.leadIn->y, ray.points[0].y - shift * std::tan(angle * kDegree), 1e-12, 1e-12));
             const test::Vec start{0, ray.points[0].y, 0};
             const test::Vec direction{std::cos(angle * kDegree), std::sin(angle * kDegree), 0};
             // The front face from the ray and the sphere, then the back face and the image plane.
