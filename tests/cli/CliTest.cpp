@@ -54,31 +54,25 @@ TEST(CliInfo, TextNumbersAreShortAndExact) {
         << run.out; // the near-zero wavefront of a perfect mirror
 }
 
-TEST(CliInfo, AfocalLensGivesNullsNotInfinity) {
-    test::TempDir dir;
-    Lens lens = test::MakeLens({{"Ideal Lens", "100", "150", "1"}, {"Ideal Lens", "50", "10", "1"}});
-    ASSERT_FALSE(WriteLensFile(lens, dir.File("kepler.ldt")));
-    const CliRun run = Cli({"info", dir.File("kepler.ldt"), "--json"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    const auto json = nlohmann::json::parse(run.out);
-    EXPECT_TRUE(json["focal_length"].is_null());
-    EXPECT_TRUE(json["back_focal_distance"].is_null());
-    EXPECT_EQ(json["image_valid"], false);
-}
-
-// A lens the paraxial trace cannot run through (here its object space has an index of 0) has no focal
-// length: null, never the 0 it used to print.
+// A lens without a focal length has null for it, never infinity nor the 0 it used to print: an afocal
+// lens, and one the paraxial trace cannot run through (its object space has an index of 0).
 TEST(CliInfo, NoFocalLengthIsNullNotZero) {
     test::TempDir dir;
-    Lens lens = test::MakeLens({{"N-BK7", "50", "5", "1.5", "", "20"}, {"Air", "-50", "0", "1", "", "20"}});
-    for (int w = 0; w < lens.Wavelengths().Count(); ++w) lens.SetText(lens.IndexColumn(w), 1, "0");
-    ASSERT_FALSE(WriteLensFile(lens, dir.File("no-index.ldt")));
-    const CliRun run = Cli({"info", dir.File("no-index.ldt"), "--json"});
-    ASSERT_EQ(run.code, 0) << run.err;
-    const auto json = nlohmann::json::parse(run.out);
-    for (const char* key : {"focal_length", "back_focal_distance", "entrance_pupil_diameter"})
-        EXPECT_TRUE(json[key].is_null()) << key << " " << run.out;
-    EXPECT_EQ(json["image_valid"], false);
+    Lens kepler = test::MakeLens({{"Ideal Lens", "100", "150", "1"}, {"Ideal Lens", "50", "10", "1"}});
+    Lens noIndex =
+        test::MakeLens({{"N-BK7", "50", "5", "1.5", "", "20"}, {"Air", "-50", "0", "1", "", "20"}});
+    for (int w = 0; w < noIndex.Wavelengths().Count(); ++w) noIndex.SetText(noIndex.IndexColumn(w), 1, "0");
+    ASSERT_FALSE(WriteLensFile(kepler, dir.File("kepler.ldt")));
+    ASSERT_FALSE(WriteLensFile(noIndex, dir.File("no-index.ldt")));
+    for (const auto& [file, keys] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"kepler.ldt", {"focal_length", "back_focal_distance"}},
+             {"no-index.ldt", {"focal_length", "back_focal_distance", "entrance_pupil_diameter"}}}) {
+        const CliRun run = Cli({"info", dir.File(file), "--json"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        for (const std::string& key : keys) EXPECT_TRUE(json[key].is_null()) << key << " " << run.out;
+        EXPECT_EQ(json["image_valid"], false) << file;
+    }
     const CliRun text = Cli({"info", dir.File("no-index.ldt")});
     EXPECT_NE(text.out.find("focal_length: none\n"), std::string::npos) << text.out;
 }
@@ -133,12 +127,32 @@ TEST(CliInfo, BadFilesAndIncompleteLensesFailWithOneLine) {
               std::string::npos);
 }
 
+// Wrong command lines exit with 2, a wrong wavelength name with 1, and each says what is wrong in one line.
 TEST(CliInfo, WrongCommandLinesExitWithTwo) {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{}, {"info"}, {"nonsense"}, {"info", "a", "--bad"}}) {
-        const CliRun run = Cli(args);
-        EXPECT_EQ(run.code, 2);
+    const std::string lens = test::SourcePath("data/Lens/singlet.ldt");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{}, 2, ""},
+        {{"info"}, 2, ""},
+        {{"nonsense"}, 2, ""},
+        {{"info", "a", "--bad"}, 2, "--bad"},
+        {{"trace", lens, "--pupil", "half"}, 2, "--pupil"},
+        {{"trace", lens, "--wavelength", "X"}, 1, "\"X\""},
+        {{"curves", lens, "--kind", "longitudinal", "--steps", "0"}, 2, "--steps"},
+        {{"curves", lens, "--kind", "coma"}, 2, "--kind"},
+        // The field curves need a maximum angle, as the window asks for one.
+        {{"curves", lens, "--kind", "astigmatism"}, 2, "--max-angle"},
+        {{"curves", lens, "--kind", "distortion"}, 2, "--max-angle"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
         EXPECT_EQ(LineCount(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     }
     EXPECT_EQ(Cli({"--help"}).code, 0);
 }

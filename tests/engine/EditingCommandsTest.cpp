@@ -183,6 +183,18 @@ std::vector<RayRecord> TraceTo(Lens& lens, int lastSurface, bool parallel = fals
     return out;
 }
 
+// Each ray meets the last face where its reference ray does, in the same direction.
+void ExpectSameRays(const std::vector<RayRecord>& rays, const std::vector<RayRecord>& reference, double place,
+                    double direction, const std::string& what) {
+    ASSERT_EQ(rays.size(), reference.size());
+    for (std::size_t r = 0; r < rays.size(); ++r) {
+        EXPECT_TRUE(Near(rays[r].y, reference[r].y, 0, place)) << what << " ray " << r;
+        EXPECT_TRUE(Near(rays[r].z, reference[r].z, 0, place)) << what << " ray " << r;
+        EXPECT_TRUE(Near(rays[r].M, reference[r].M, 0, direction)) << what << " ray " << r;
+        EXPECT_TRUE(Near(rays[r].N, reference[r].N, 0, direction)) << what << " ray " << r;
+    }
+}
+
 TEST(ShiftTilt, TheReturnFaceBringsRaysBackOntoTheOriginalAxis) {
     Lens nominal = PlanesAndALens();
     const auto reference = TraceTo(nominal, 5);
@@ -198,13 +210,8 @@ TEST(ShiftTilt, TheReturnFaceBringsRaysBackOntoTheOriginalAxis) {
         const auto back = ComputeReturnTransform(shifted, first, last);
         ASSERT_TRUE(back);
         WriteReturn(shifted, last + 2, *back);
-        const auto rays = TraceTo(shifted, 5);
-        for (std::size_t r = 0; r < rays.size(); ++r) {
-            EXPECT_TRUE(Near(rays[r].y, reference[r].y, 0, 1e-7)) << first << "-" << last << " ray " << r;
-            EXPECT_TRUE(Near(rays[r].z, reference[r].z, 0, 1e-7)) << first << "-" << last << " ray " << r;
-            EXPECT_TRUE(Near(rays[r].M, reference[r].M, 0, 1e-8));
-            EXPECT_TRUE(Near(rays[r].N, reference[r].N, 0, 1e-8));
-        }
+        ExpectSameRays(TraceTo(shifted, 5), reference, 1e-7, 1e-8,
+                       "faces " + std::to_string(first) + "-" + std::to_string(last));
     }
     // Tilts about different azimuths add a turn about the axis, which a face's tilt cannot undo: the axis
     // itself still comes back, so a ray along it stays on it.
@@ -215,11 +222,7 @@ TEST(ShiftTilt, TheReturnFaceBringsRaysBackOntoTheOriginalAxis) {
     const auto back = ComputeReturnTransform(compound, 2, 3);
     ASSERT_TRUE(back);
     WriteReturn(compound, 5, *back);
-    const RayRecord axial = TraceTo(compound, 5)[0];
-    EXPECT_TRUE(Near(axial.y, 0, 0, 1e-7));
-    EXPECT_TRUE(Near(axial.z, 0, 0, 1e-7));
-    EXPECT_TRUE(Near(axial.M, 0, 0, 1e-8));
-    EXPECT_TRUE(Near(axial.N, 0, 0, 1e-8));
+    ExpectSameRays({TraceTo(compound, 5)[0]}, {RayRecord{}}, 1e-7, 1e-8, "axial ray");
 }
 
 TEST(ShiftTilt, GroupWithAMirror) {
@@ -245,12 +248,7 @@ TEST(ShiftTilt, GroupWithAMirror) {
     EXPECT_TRUE(Near(back->dy, -0.7, 1e-12));
     EXPECT_TRUE(Near(back->dz, 0.3, 1e-12));
     WriteReturn(shifted, 5, *back);
-    const auto rays = TraceTo(shifted, 5, true);
-    for (std::size_t r = 0; r < rays.size(); ++r) {
-        EXPECT_TRUE(Near(rays[r].y, reference[r].y, 0, 1e-9)) << r;
-        EXPECT_TRUE(Near(rays[r].z, reference[r].z, 0, 1e-9)) << r;
-        EXPECT_TRUE(Near(rays[r].M, reference[r].M, 0, 1e-12)) << r;
-    }
+    ExpectSameRays(TraceTo(shifted, 5, true), reference, 1e-9, 1e-12, "mirror shifted");
 
     // Tilted by theta at face 2, the mirror 20 mm on and the return face 15 mm back: the frame must
     // move back by (cos theta - 1)(20 - 15) along and -sin theta (20 - 15) across, and turn by -theta.
@@ -268,19 +266,20 @@ TEST(ShiftTilt, GroupWithAMirror) {
     EXPECT_TRUE(Near(tiltBack->dTheta > 0 ? tiltBack->dPhi : tiltBack->dPhi + 180, 180, 1e-9));
 }
 
+// Against the group of faces 3-5 (its return face is 6): a group holds it whole, with its return face,
+// lies inside it, or lies apart; it may not start with it nor end inside it.
 TEST(ShiftTilt, GroupsNestButDoNotOverlap) {
     const std::vector<ShiftTiltGroup> groups = {{3, 5}};
     int existing = -1;
     EXPECT_EQ(CheckShiftTiltGroup(groups, {3, 5}, &existing), GroupCheck::SameAsExisting);
     EXPECT_EQ(existing, 0);
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {4, 3}), GroupCheck::Invalid);
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {3, 4}), GroupCheck::Invalid); // same first face
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {2, 5}),
-              GroupCheck::Invalid);                                    // ends inside 3-5 and its return face
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {2, 6}), GroupCheck::Valid); // holds 3-5 and its return face
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {4, 6}), GroupCheck::Valid); // inside 3-5 with its return face
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {4, 7}), GroupCheck::Invalid);
-    EXPECT_EQ(CheckShiftTiltGroup(groups, {7, 8}), GroupCheck::Valid);
+    const std::pair<ShiftTiltGroup, GroupCheck> cases[] = {
+        {{4, 3}, GroupCheck::Invalid}, {{3, 4}, GroupCheck::Invalid}, {{2, 5}, GroupCheck::Invalid},
+        {{4, 7}, GroupCheck::Invalid}, {{2, 6}, GroupCheck::Valid},   {{4, 6}, GroupCheck::Valid},
+        {{7, 8}, GroupCheck::Valid},
+    };
+    for (const auto& [group, check] : cases)
+        EXPECT_EQ(CheckShiftTiltGroup(groups, group), check) << group.first << "-" << group.last;
     EXPECT_FALSE(ComputeReturnTransform(Lens{}, 1, 1));
 }
 

@@ -1,6 +1,7 @@
 #include "engine/ParaxialTrace.h"
 
 #include "engine/Calculation.h"
+#include "model/NumberFormat.h"
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
 
@@ -22,71 +23,54 @@ ParaxialTrace Trace(Lens& lens) {
     return paraxial;
 }
 
-TEST(ParaxialTrace, SingleRefractingSurfaceFocusesInsideTheGlass) {
-    // Sphere r = 10 into n = 1.5: power 0.05, focal length 20, and the focus lies n'/power = 30 behind it.
-    Lens lens = MakeLens({{"N-BK7", "10", "0", "1.5"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_TRUE(Near(lens.FocalLength(), 20, 1e-14));
-    EXPECT_TRUE(Near(lens.BackFocalDistance(), 30, 1e-14));
-    EXPECT_EQ(lens.Text(col::Distance, 2), "30.000000");
-}
-
-TEST(ParaxialTrace, ThickSingletMatchesTheLensmakerFormula) {
-    // 1/f = (n-1) (1/R1 - 1/R2 + (n-1) t / (n R1 R2)); BFD = f (1 - (n-1) t / (n R1)).
+// Focal length and back focal distance against closed forms; the last distance of the table is moved to
+// the focus, written with six decimals and positive even where the light travels backwards.
+TEST(ParaxialTrace, ClosedFormsOfSimpleSystems) {
+    // The thick singlet: 1/f = (n-1) (1/R1 - 1/R2 + (n-1) t / (n R1 R2)); BFD = f (1 - (n-1) t / (n R1)).
     const double n = 1.5168, r1 = 51.5, r2 = -51.5, t = 4;
-    const double f = 1 / ((n - 1) * (1 / r1 - 1 / r2 + (n - 1) * t / (n * r1 * r2)));
-    const double bfd = f * (1 - (n - 1) * t / (n * r1));
-    Lens lens = MakeLens({{"N-BK7", "51.5", "4", "1.5168"}, {"Air", "-51.5", "0", "1"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_TRUE(Near(lens.FocalLength(), f, 1e-13));
-    EXPECT_TRUE(Near(lens.BackFocalDistance(), bfd, 1e-13));
-    EXPECT_TRUE(Near(lens.Arrays().surfaces[2].distance, bfd, 1e-13));
-    EXPECT_TRUE(Near(p.Heights()[1], 1 - t / n * (n - 1) / r1, 1e-14)); // marginal height at face 2
+    const double thickF = 1 / ((n - 1) * (1 / r1 - 1 / r2 + (n - 1) * t / (n * r1 * r2)));
+    struct Case {
+        const char* what;
+        Lens lens;
+        double focalLength, backFocalDistance;
+    };
+    Case cases[] = {
+        // Power (n'-n)/r = 0.05: f = 20, and the focus lies n'/power = 30 behind the face.
+        {"a sphere into glass", MakeLens({{"N-BK7", "10", "0", "1.5"}}), 20, 30},
+        {"thick singlet", MakeLens({{"N-BK7", "51.5", "4", "1.5168"}, {"Air", "-51.5", "0", "1"}}), thickF,
+         thickF * (1 - (n - 1) * t / (n * r1))},
+        {"concave mirror", MakeLens({{"Mirror", "-200", "0", "-1"}}), 100, 100},
+        {"plane mirror folding", MakeLens({{"Ideal Lens", "100", "40", "1"}, {"Mirror", "0", "0", "-1"}}),
+         100, 60},
+        {"ideal lens", MakeLens({{"Ideal Lens", "50", "0", "1"}}), 50, 50},
+        // The marginal ray crosses the axis between the lenses: 1/alpha_n = -50, but the focus is real.
+        {"inverting relay", MakeLens({{"Ideal Lens", "50", "150", "1"}, {"Ideal Lens", "50", "0", "1"}}), 50,
+         100},
+    };
+    ParaxialTrace traces[std::size(cases)];
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        Case& c = cases[k];
+        SCOPED_TRACE(c.what);
+        traces[k] = Trace(c.lens);
+        ASSERT_TRUE(traces[k].ImageValid());
+        EXPECT_TRUE(Near(c.lens.FocalLength(), c.focalLength, 1e-13));
+        EXPECT_TRUE(Near(c.lens.BackFocalDistance(), c.backFocalDistance, 1e-13));
+        const int last = c.lens.RowCount() - 1;
+        const bool backwards = c.lens.Arrays().surfaces[last - 1].indexD < 0;
+        EXPECT_TRUE(Near(c.lens.Arrays().surfaces[last - 1].distance,
+                         backwards ? -c.backFocalDistance : c.backFocalDistance, 1e-13));
+        EXPECT_TRUE(Near(*ParseNumber(c.lens.Text(col::Distance, last)), c.backFocalDistance, 0, 5e-7));
+        EXPECT_EQ(c.lens.Text(col::Distance, last).size() - c.lens.Text(col::Distance, last).find('.'), 7u);
+    }
+    EXPECT_TRUE(Near(traces[5].RawFocalLength(), -50, 1e-14));
+    EXPECT_TRUE(Near(traces[4].Powers()[1], 0.02, 1e-15));
+    // The thick singlet's paraxial data: the marginal height and angle after face 1, the reduced
+    // thickness, and the power of face 2.
+    const ParaxialTrace& p = traces[1];
+    EXPECT_TRUE(Near(p.Heights()[1], 1 - t / n * (n - 1) / r1, 1e-14));
     EXPECT_TRUE(Near(p.Angles()[1], (n - 1) / r1, 1e-14));
     EXPECT_TRUE(Near(p.ReducedDistances()[1], t / n, 1e-14));
     EXPECT_TRUE(Near(p.Powers()[2], (1 - n) / r2, 1e-14));
-}
-
-TEST(ParaxialTrace, ConcaveMirrorFocusesBackwards) {
-    Lens lens = MakeLens({{"Mirror", "-200", "0", "-1"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_TRUE(Near(lens.FocalLength(), 100, 1e-14));
-    EXPECT_TRUE(Near(lens.BackFocalDistance(), 100, 1e-14));
-    EXPECT_TRUE(Near(lens.Arrays().surfaces[1].distance, -100, 1e-14)); // the light travels back
-    EXPECT_EQ(lens.Text(col::Distance, 2), "100.000000");               // the table stays positive
-}
-
-TEST(ParaxialTrace, PlaneMirrorFoldsWithoutPower) {
-    Lens lens = MakeLens({{"Ideal Lens", "100", "40", "1"}, {"Mirror", "0", "0", "-1"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_TRUE(Near(lens.FocalLength(), 100, 1e-14));
-    EXPECT_TRUE(Near(lens.BackFocalDistance(), 60, 1e-14));
-    EXPECT_TRUE(Near(lens.Arrays().surfaces[2].distance, -60, 1e-14));
-    EXPECT_EQ(lens.Text(col::Distance, 3), "60.000000");
-}
-
-TEST(ParaxialTrace, IdealLensFocusesParallelLightAtItsFocalLength) {
-    Lens lens = MakeLens({{"Ideal Lens", "50", "0", "1"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_EQ(lens.FocalLength(), 50);
-    EXPECT_EQ(lens.BackFocalDistance(), 50);
-    EXPECT_TRUE(Near(p.Powers()[1], 0.02, 1e-15));
-}
-
-TEST(ParaxialTrace, InvertingRelayShowsAPositiveFocalLength) {
-    // Two lenses of 50 mm, 150 mm apart: the marginal ray crosses the axis between them, so
-    // 1/alpha_n = -50 while the focus is real, 100 mm behind the second lens.
-    Lens lens = MakeLens({{"Ideal Lens", "50", "150", "1"}, {"Ideal Lens", "50", "0", "1"}});
-    const ParaxialTrace p = Trace(lens);
-    ASSERT_TRUE(p.ImageValid());
-    EXPECT_TRUE(Near(p.RawFocalLength(), -50, 1e-14));
-    EXPECT_TRUE(Near(lens.FocalLength(), 50, 1e-14));
-    EXPECT_TRUE(Near(lens.BackFocalDistance(), 100, 1e-14));
 }
 
 TEST(ParaxialTrace, NegativeLensHasNoRealImage) {

@@ -58,6 +58,7 @@ TEST(ThirdOrder, ParaboloidMirrorHasNoSphericalAberration) {
     EXPECT_TRUE(Near(Seidel(paraboloid).Sums()[0], 0, 0, 1e-15));
 }
 
+// Where subtotals may stand and how they move (their sums: TF3rdAberTest's subtotalsSumTheirGroup).
 TEST(ThirdOrder, SubtotalsFollowTheirRules) {
     Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5"},
                           {"Air", "-50", "5", "1"},
@@ -74,15 +75,10 @@ TEST(ThirdOrder, SubtotalsFollowTheirRules) {
     ASSERT_EQ(cells.size(), 4u + 2u + 1u);
     EXPECT_EQ(cells[3][0], "-");
     EXPECT_EQ(cells[3][8], "");
-    EXPECT_EQ(cells[3][1], FormatFixed(table.Coefficients()[1][0] + table.Coefficients()[2][0], 4, 6));
     EXPECT_EQ(cells[4][0], "3");
     EXPECT_EQ(cells.back()[0], "SUM");
-    // A second subtotal after face 4: it sums faces 3 and 4 only.
-    EXPECT_TRUE(table.InsertSubtotal(6));
+    EXPECT_TRUE(table.InsertSubtotal(6)); // a second one, after face 4
     ASSERT_TRUE(table.Compute(lens));
-    EXPECT_EQ(table.Cells()[6][0], "-");
-    EXPECT_EQ(table.Cells()[6][5],
-              FormatFixed(table.Coefficients()[3][4] + table.Coefficients()[4][4], 4, 6));
     // Inserting before an existing subtotal moves it down.
     Lens longer = MakeLens({{"N-BK7", "50", "5", "1.5"},
                             {"Air", "-50", "5", "1"},

@@ -166,13 +166,7 @@ TEST(HostileInput, FilesThatCannotBeReadGiveAMessageAndLeaveTheLensAsItWas) {
     std::string path; // of the file being read, for the faults
 
     std::vector<ReadCase> cases = {
-        {"100 MB",
-         [](const std::string& p) {
-             const int fd = ::open(p.c_str(), O_CREAT | O_WRONLY, 0644);
-             ASSERT_EQ(::ftruncate(fd, off_t{100} << 20), 0);
-             ::close(fd);
-         },
-         "too large"},
+        {"100 MB", [](const std::string& p) { test::MakeSparseFile(p, off_t{100} << 20); }, "too large"},
         {"one 10 MB line of memo", write(achromat + std::string(10u << 20, 'm') + "\r\n"), "",
          [&](const Lens& lens) {
              sameAsSample(lens);
@@ -233,11 +227,6 @@ TEST(HostileInput, CataloguesSettingsAndColourTablesThatCannotBeReadSayWhy) {
     std::string utf16 = "\xFF\xFE";
     for (char c : std::string("Glass\tnd\r\nF2\t1.62\r\n")) utf16 += std::string{c, '\0'};
     const std::string binary("Glass\tnd\nF2\t1.62\0\x01\x7f", 20);
-    const auto huge = [](const std::string& path) {
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_EQ(::ftruncate(fd, off_t{100} << 20), 0);
-        ::close(fd);
-    };
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "too large"}, {utf16, "UTF-16"}, {binary, "binary data"}};
     for (const auto& [text, message] : cases) {
@@ -245,7 +234,7 @@ TEST(HostileInput, CataloguesSettingsAndColourTablesThatCannotBeReadSayWhy) {
         TempDir dir;
         for (const char* name : {"Schott.txt", "vitrimo.ini", "RGBtable.txt"}) {
             if (text.empty())
-                huge(dir.File(name));
+                test::MakeSparseFile(dir.File(name), off_t{100} << 20);
             else
                 ASSERT_FALSE(WriteFileAtomically(dir.File(name), text));
         }
@@ -396,19 +385,13 @@ TEST(HostileInput, WritesThatFailSayWhyAndLeaveNoPartialFile) {
 
 struct LensCase {
     std::string what;
-    std::function<Lens()> make;
+    Lens lens;
     bool imageValid;
     // Closed forms where they exist (NaN: none to check). A lens without a real image may still have a
     // finite focal length (a virtual focus).
     double focalLength = std::numeric_limits<double>::quiet_NaN();
     double backFocalDistance = std::numeric_limits<double>::quiet_NaN();
 };
-
-Lens AllPlaneZeroThicknessTinyIndex() {
-    Lens lens = MakeLens({{"X", "0", "0", "1e-300"}, {"Y", "0", "0", "1e-300"}, {"Z", "0", "0", "1e-300"}});
-    for (int w = 0; w < lens.Wavelengths().Count(); ++w) lens.SetText(lens.IndexColumn(w), 1, "1e-300");
-    return lens;
-}
 
 TEST(HostileInput, StrangeLensesGiveFiniteNumbersOrNoImage) {
     // A thin biconvex lens of zero thickness: 1/f = (n - 1) (1/R1 - 1/R2).
@@ -418,43 +401,27 @@ TEST(HostileInput, StrangeLensesGiveFiniteNumbersOrNoImage) {
     const double n = 1e-300, r = 102.5, t = 5;
     const double tinyF = 1 / ((n - 1) * (2 / r - (n - 1) * t / (n * r * r)));
     const double tinyBfd = tinyF * (1 - (n - 1) * t / (n * r));
+    Lens allTiny =
+        MakeLens({{"X", "0", "0", "1e-300"}, {"Y", "0", "0", "1e-300"}, {"Z", "0", "0", "1e-300"}});
+    for (int w = 0; w < allTiny.Wavelengths().Count(); ++w)
+        allTiny.SetText(allTiny.IndexColumn(w), 1, "1e-300");
     const std::vector<LensCase> cases = {
-        {"one concave mirror",
-         [] {
-             return MakeLens({{"Mirror", "-200", "0", "-1"}});
-         },
-         true, 100, 100},
+        {"one concave mirror", MakeLens({{"Mirror", "-200", "0", "-1"}}), true, 100, 100},
         {"a lens and two flat mirrors",
-         [] {
-             return MakeLens(
-                 {{"Ideal Lens", "100", "20", "1"}, {"Mirror", "0", "30", "-1"}, {"Mirror", "0", "0", "-1"}});
-         },
+         MakeLens(
+             {{"Ideal Lens", "100", "20", "1"}, {"Mirror", "0", "30", "-1"}, {"Mirror", "0", "0", "-1"}}),
          true, 100, 50},
-        {"only flat mirrors",
-         [] {
-             return MakeLens({{"Mirror", "0", "30", "-1"}, {"Mirror", "0", "0", "-1"}});
-         },
-         false},
-        {"every face plane",
-         [] {
-             return MakeLens({{"N-BK7", "0", "5", "1.5168"}, {"Air", "0", "0", "1"}});
-         },
-         false},
-        {"zero thickness",
-         [] {
-             return MakeLens({{"N-BK7", "50", "0", "1.5"}, {"Air", "-50", "0", "1"}});
-         },
-         true, thinF, thinF},
-        {"radius 0, thickness 0 and index 1e-300 on every face", AllPlaneZeroThicknessTinyIndex, false},
-        {"a glass of index 1e-300",
-         [] {
-             return MakeLens({{"Tiny", "102.5", "5", "1e-300"}, {"Air", "-102.5", "0", "1"}});
-         },
+        {"only flat mirrors", MakeLens({{"Mirror", "0", "30", "-1"}, {"Mirror", "0", "0", "-1"}}), false},
+        {"every face plane", MakeLens({{"N-BK7", "0", "5", "1.5168"}, {"Air", "0", "0", "1"}}), false},
+        {"zero thickness", MakeLens({{"N-BK7", "50", "0", "1.5"}, {"Air", "-50", "0", "1"}}), true, thinF,
+         thinF},
+        {"radius 0, thickness 0 and index 1e-300 on every face", allTiny, false},
+        {"a glass of index 1e-300", MakeLens({{"Tiny", "102.5", "5", "1e-300"}, {"Air", "-102.5", "0", "1"}}),
          false, tinyF, tinyBfd},
     };
     for (const LensCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Lens lens = c.make();
+        Lens lens = c.lens;
         lens.SetDataModified(true);
         test::ScriptedHost host;
         ParaxialTrace paraxial;

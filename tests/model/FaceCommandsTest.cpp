@@ -8,6 +8,7 @@
 namespace vitrimo {
 namespace {
 
+using test::ExpectCells;
 using test::MakeLens;
 using test::ScriptedHost;
 
@@ -17,9 +18,7 @@ TEST(FaceCommands, MirrorAfterAirIsAPlainMirrorWithoutAQuestion) {
     ScriptedHost host;
     MakeMirror(lens, 2, host, false);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(lens.Text(col::GlassName, 2), "Mirror");
-    EXPECT_EQ(lens.Text(col::Nd, 2), "-1");
-    EXPECT_EQ(lens.Text(col::Nt, 2), "-1");
+    ExpectCells(lens, {{col::GlassName, 2, "Mirror"}, {col::Nd, 2, "-1"}, {col::Nt, 2, "-1"}});
     EXPECT_TRUE(lens.DataModified());
 }
 
@@ -34,21 +33,24 @@ TEST(FaceCommands, SecondSurfaceMirrorCrossesTheGlassTwice) {
     MakeMirror(lens, 4, host, false);
     ASSERT_EQ(host.messages, std::vector<std::string>{"2nd surface mirror?"});
     ASSERT_EQ(lens.RowCount(), 6);
-    // The mirror: minus the glass's indices, its thickness and diameters, the distance linked to face 2.
-    EXPECT_EQ(lens.Text(col::GlassName, 4), "2nd Surf.Mirror");
-    EXPECT_EQ(lens.Text(col::Remarks, 4), "2nd surface mirror");
-    EXPECT_EQ(lens.Text(col::Nd, 4), "-1.5168");
-    EXPECT_EQ(lens.Text(col::Ng, 4), ""); // no number to negate
-    EXPECT_EQ(lens.Text(col::Distance, 4), "6");
-    EXPECT_EQ(lens.Text(col::Diameter, 4), "30");
-    EXPECT_EQ(lens.Text(col::LFix, 4), "2");
-    // The way back: the glass's front surface, its radius linked to face 2.
-    EXPECT_EQ(lens.Text(col::GlassName, 5), "Air");
-    EXPECT_EQ(lens.Text(col::Nd, 5), "1");
-    EXPECT_EQ(lens.Text(col::R, 5), "80");
-    EXPECT_EQ(lens.Text(col::K, 5), "-0.5");
-    EXPECT_EQ(lens.Text(col::RFix, 5), "2");
-    EXPECT_EQ(lens.Text(col::No, 5), "4");
+    ExpectCells(lens, {
+                          // The mirror: minus the glass's indices ("abc" has no number to negate), its
+                          // thickness and diameters, the distance linked to face 2.
+                          {col::GlassName, 4, "2nd Surf.Mirror"},
+                          {col::Remarks, 4, "2nd surface mirror"},
+                          {col::Nd, 4, "-1.5168"},
+                          {col::Ng, 4, ""},
+                          {col::Distance, 4, "6"},
+                          {col::Diameter, 4, "30"},
+                          {col::LFix, 4, "2"},
+                          // The way back: the glass's front surface, its radius linked to face 2.
+                          {col::GlassName, 5, "Air"},
+                          {col::Nd, 5, "1"},
+                          {col::R, 5, "80"},
+                          {col::K, 5, "-0.5"},
+                          {col::RFix, 5, "2"},
+                          {col::No, 5, "4"},
+                      });
 
     Lens plain = MakeLens({{"N-BK7", "80", "6", "1.5168", "Schott"}, {"", "", "", ""}});
     host.buttonAnswers = {ButtonNo};
@@ -66,19 +68,17 @@ TEST(FaceCommands, SpecialFacesInBothWordings) {
     MakeFocalPlane(lens, 3, true);
     MakeScreen(lens, 4, true);
     MakeAir(lens, 5);
-    EXPECT_EQ(lens.Text(col::Remarks, 2), "Stop Plane");
-    EXPECT_EQ(lens.Text(col::Remarks, 3), "焦点面");
-    EXPECT_EQ(lens.Text(col::GlassName, 4), "Screen");
-    EXPECT_EQ(lens.Text(col::Remarks, 4), "スクリーン");
-    EXPECT_EQ(lens.Text(col::Remarks, 5), "");
-    for (int row = 2; row <= 5; ++row) {
-        EXPECT_EQ(lens.Text(col::Nd, row), "1");
-        EXPECT_EQ(lens.Text(col::Ni, row), "1");
-    }
+    ExpectCells(lens, {{col::Remarks, 2, "Stop Plane"},
+                       {col::Remarks, 3, "焦点面"},
+                       {col::GlassName, 4, "Screen"},
+                       {col::Remarks, 4, "スクリーン"},
+                       {col::Remarks, 5, ""},
+                       {col::GlassName, 5, "Air"}});
+    for (int row = 2; row <= 5; ++row)
+        for (auto line : col::LineIndices) EXPECT_EQ(lens.Text(line, row), "1") << line << " row " << row;
     EXPECT_EQ(lens.RowType(2), SurfaceType::Stop);
     EXPECT_EQ(lens.RowType(3), SurfaceType::FocalPlane);
     EXPECT_EQ(lens.RowType(4), SurfaceType::Screen);
-    EXPECT_EQ(lens.Text(col::GlassName, 5), "Air");
 }
 
 } // namespace

@@ -160,10 +160,7 @@ TEST(FileIo, AFileThatChangesWhileItIsReadIsRefusedOneThatVanishesIsReadWhole) {
 TEST(FileIo, FilesAboveTheLimitAreRefusedBeforeTheyAreRead) {
     TempDir dir;
     const std::string path = dir.File("huge.ldt");
-    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, off_t{100} << 20), 0); // 100 MB, sparse
-    ::close(fd);
+    test::MakeSparseFile(path, off_t{100} << 20);
     std::size_t reads = 0;
     FileFaults faults;
     faults.afterRead = [&](std::size_t) { ++reads; };

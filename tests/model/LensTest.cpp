@@ -8,37 +8,20 @@
 namespace vitrimo {
 namespace {
 
-using test::Face;
+using test::ExpectCells;
 using test::MakeLens;
 using test::ScriptedHost;
 
 TEST(Lens, StartsWithTitlesAndAnObjectRowInAir) {
     Lens lens;
     ASSERT_EQ(lens.RowCount(), 2);
-    EXPECT_EQ(lens.Columns().Count(), 39);
-    EXPECT_EQ(lens.Column(col::Remarks), 38);
-    EXPECT_EQ(lens.Column(col::Nt), 27);
-    EXPECT_EQ(lens.FirstIndexColumn(), 27);
-    EXPECT_EQ(lens.Text(col::Distance, 0), "Distance");
-    EXPECT_EQ(lens.Text(col::GlassName, 1), "Air");
-    EXPECT_EQ(lens.Text(col::No, 1), "0");
-    EXPECT_EQ(lens.Text(col::Nd, 1), "1");
-    EXPECT_EQ(lens.Text(col::EffectiveDiameter, 1), "");
+    ExpectCells(lens, {{col::Distance, 0, "Distance"},
+                       {col::GlassName, 1, "Air"},
+                       {col::No, 1, "0"},
+                       {col::Nd, 1, "1"},
+                       {col::EffectiveDiameter, 1, ""}});
     EXPECT_EQ(lens.SurfaceCount(), 0);
     EXPECT_FALSE(lens.DataModified());
-}
-
-TEST(Lens, CellValueRepairsWhatIsNotANumber) {
-    Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5168"}});
-    lens.SetText(col::K, 2, "abc");
-    EXPECT_EQ(lens.CellValue(col::K, 2), 0);
-    EXPECT_EQ(lens.Text(col::K, 2), "0");
-    lens.SetText(col::EffectiveDiameter, 2, "12.5");
-    lens.SetText(col::Diameter, 2, "");
-    EXPECT_EQ(lens.CellValue(col::Diameter, 2), 12.5);
-    EXPECT_EQ(lens.Text(col::Diameter, 2), "12.5");
-    EXPECT_EQ(lens.CellValue(col::R, 2), 50);
-    EXPECT_EQ(lens.Text(col::R, 2), "50");
 }
 
 TEST(Lens, MirrorsMakeLaterIndicesAndDistancesNegativeInTheArraysOnly) {
@@ -68,16 +51,16 @@ TEST(Lens, MirrorsMakeLaterIndicesAndDistancesNegativeInTheArraysOnly) {
 
 TEST(Lens, ArraysCarryEveryColumn) {
     Lens lens = MakeLens({{"N-BK7", "40", "5", "1.5"}, {"Air", "-40", "50", "1"}});
-    lens.SetText(col::K, 2, "-1");
-    lens.SetText(col::A6, 3, "1e-7");
-    lens.SetText(col::HideDiameter, 2, "3");
-    lens.SetText(col::Diameter, 2, "12");
-    lens.SetText(col::Y, 2, "0.5");
-    lens.SetText(col::Dz, 2, "0.25");
-    lens.SetText(col::DTheta, 2, "2");
-    lens.SetText(col::RFix, 2, "x");
-    lens.SetText(col::LFix, 3, "1");
-    lens.SetText(col::Ng, 2, "1.52");
+    test::SetCells(lens, {{col::K, 2, "-1"},
+                          {col::A6, 3, "1e-7"},
+                          {col::HideDiameter, 2, "3"},
+                          {col::Diameter, 2, "12"},
+                          {col::Y, 2, "0.5"},
+                          {col::Dz, 2, "0.25"},
+                          {col::DTheta, 2, "2"},
+                          {col::RFix, 2, "x"},
+                          {col::LFix, 3, "1"},
+                          {col::Ng, 2, "1.52"}});
     ScriptedHost host;
     ASSERT_TRUE(lens.BuildSurfaceArrays(host));
     const Surface& s1 = lens.Arrays().surfaces[1];
@@ -182,14 +165,11 @@ TEST(Lens, MissingEffectiveDiametersComeFromTheObjectRowOrAreAskedFor) {
     EXPECT_EQ(host.japanesePrompts[0], "No.1 の有効径を入力してください");
     EXPECT_EQ(lens.Text(col::EffectiveDiameter, 2), "12");
     EXPECT_EQ(lens.Arrays().surfaces[1].effectiveDiameter, 12);
-}
 
-TEST(Lens, CancellingACompletionQuestionAbandonsTheBuild) {
-    Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5", "", ""}});
-    lens.SetText(col::EffectiveDiameter, 1, "");
-    ScriptedHost host; // no answers: the question is cancelled
-    EXPECT_FALSE(lens.BuildSurfaceArrays(host));
-    EXPECT_EQ(host.prompts.size(), 1u);
+    // Cancelling the question abandons the build.
+    lens.SetText(col::EffectiveDiameter, 2, "");
+    EXPECT_FALSE(lens.BuildSurfaceArrays(host)); // the script has run out: Cancel
+    EXPECT_EQ(host.prompts.size(), 3u);
 }
 
 TEST(Lens, ObjectAtALimitedDistanceNeedsThatDistance) {
@@ -235,26 +215,21 @@ TEST(Lens, HasDecenterIgnoresAxialShiftsAndTiltedPlanes) {
 }
 
 TEST(Lens, StopIsTheMarkedFaceElseTheFirstPoweredOne) {
-    ScriptedHost host;
-    Lens lens = MakeLens(
-        {{"Air", "0", "10", "1"}, {"N-BK7", "50", "5", "1.5"}, {"Air", "0", "5", "1", "Stop Plane"}});
-    ASSERT_TRUE(lens.BuildSurfaceArrays(host));
-    EXPECT_EQ(lens.StopSurfaceIndex(), 3);
-    lens.SetText(col::Remarks, 4, "");
-    ASSERT_TRUE(lens.BuildSurfaceArrays(host));
-    EXPECT_EQ(lens.StopSurfaceIndex(), 2);
-
-    Lens ideal = MakeLens({{"Air", "0", "10", "1"}, {"Ideal Lens", "100", "100", "1"}});
-    ASSERT_TRUE(ideal.BuildSurfaceArrays(host));
-    EXPECT_EQ(ideal.StopSurfaceIndex(), 2);
-
-    Lens mirror = MakeLens({{"Mirror", "-200", "100", "-1"}});
-    ASSERT_TRUE(mirror.BuildSurfaceArrays(host));
-    EXPECT_EQ(mirror.StopSurfaceIndex(), 1);
-
-    Lens none = MakeLens({{"Air", "0", "10", "1"}});
-    ASSERT_TRUE(none.BuildSurfaceArrays(host));
-    EXPECT_EQ(none.StopSurfaceIndex(), -1);
+    const std::pair<Lens, int> cases[] = {
+        {MakeLens(
+             {{"Air", "0", "10", "1"}, {"N-BK7", "50", "5", "1.5"}, {"Air", "0", "5", "1", "Stop Plane"}}),
+         3},
+        {MakeLens({{"Air", "0", "10", "1"}, {"N-BK7", "50", "5", "1.5"}, {"Air", "0", "5", "1"}}), 2},
+        {MakeLens({{"Air", "0", "10", "1"}, {"Ideal Lens", "100", "100", "1"}}), 2},
+        {MakeLens({{"Mirror", "-200", "100", "-1"}}), 1},
+        {MakeLens({{"Air", "0", "10", "1"}}), -1},
+    };
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        Lens lens = cases[k].first;
+        ScriptedHost host;
+        ASSERT_TRUE(lens.BuildSurfaceArrays(host));
+        EXPECT_EQ(lens.StopSurfaceIndex(), cases[k].second) << "case " << k;
+    }
 }
 
 TEST(Lens, DroppingRowsWithoutIndicesKeepsTheNumberingAndTheGroups) {
@@ -348,13 +323,13 @@ TEST(Lens, ResetKeepsTheObjectRowIndicesAndDropsEverythingElse) {
     lens.MarkChanged();
     lens.ResetTable();
     EXPECT_EQ(lens.RowCount(), 2);
-    EXPECT_EQ(lens.Columns().Count(), 39);
+    EXPECT_EQ(lens.Columns().Count(), Lens().Columns().Count());
     EXPECT_EQ(lens.Wavelengths().Count(), 11);
-    EXPECT_EQ(lens.Text(col::Nd, 1), "1.0003");
-    EXPECT_EQ(lens.Text(col::R, 1), "0");
-    EXPECT_EQ(lens.Text(col::EffectiveDiameter, 1), "");
-    EXPECT_EQ(lens.Text(col::Y, 1), "0");
-    EXPECT_EQ(lens.Text(col::GlassName, 1), "Air");
+    ExpectCells(lens, {{col::Nd, 1, "1.0003"},
+                       {col::R, 1, "0"},
+                       {col::EffectiveDiameter, 1, ""},
+                       {col::Y, 1, "0"},
+                       {col::GlassName, 1, "Air"}});
     EXPECT_EQ(lens.Memo(), "");
     EXPECT_TRUE(lens.ShiftTiltGroups().empty());
     EXPECT_FALSE(lens.DataModified());
@@ -362,13 +337,8 @@ TEST(Lens, ResetKeepsTheObjectRowIndicesAndDropsEverythingElse) {
 }
 
 TEST(Lens, WavelengthColumnsStandInWavelengthOrderBeforeRemarks) {
+    // (Between two of the eleven lines, and the data kept: InsertNewWavelength.AddsColumnsInPlace...)
     Lens lens = MakeLens({{"N-BK7", "50", "5", "1.5"}});
-    lens.SetText("ne", 2, "1.51872");
-    const auto c532 = lens.InsertWavelengthColumn("532nm");
-    ASSERT_TRUE(c532);
-    EXPECT_EQ(*c532, lens.Column("ne") + 1);
-    EXPECT_EQ(lens.Text(*c532, 0), "532nm");
-    EXPECT_EQ(lens.Text("ne", 2), "1.51872"); // existing data moved with its column
     const auto c1550 = lens.InsertWavelengthColumn("1550nm");
     ASSERT_TRUE(c1550);
     EXPECT_EQ(*c1550, lens.FirstIndexColumn());
@@ -389,11 +359,8 @@ TEST(Lens, WavelengthColumnsStandInWavelengthOrderBeforeRemarks) {
 
 TEST(WavelengthList, DefaultsAndInsertion) {
     WavelengthList list;
-    ASSERT_EQ(list.Count(), 11);
     EXPECT_EQ(list.CalculatedCount(), 7); // r, C, d, e, F, g, h
     EXPECT_EQ(list.At(list.Reference()).name, "d");
-    EXPECT_EQ(list.At(5).colour, 0x00BFFFu);
-    EXPECT_EQ(list.At(2).caption, "A (768.2nm)");
     list.SetCalculate(list.Reference(), false);
     EXPECT_EQ(list.CalculatedCount(), 7); // the reference is traced anyway
     EXPECT_EQ(list.CalculatedWavelengths(), (std::vector<int>{3, 4, 5, 6, 7, 8, 9}));

@@ -4,10 +4,13 @@
 #include "model/Lens.h"
 
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
+#include <string_view>
+#include <unistd.h>
 #include <utility>
 
 namespace vitrimo::test {
@@ -46,6 +49,14 @@ private:
     std::filesystem::path path_;
 };
 
+// A file of `bytes` bytes that takes no room on the disk (all zeros, never written).
+inline void MakeSparseFile(const std::string& path, off_t bytes) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0) << path;
+    EXPECT_EQ(::ftruncate(fd, bytes), 0) << path;
+    ::close(fd);
+}
+
 // One face of a test lens, in table text.
 struct Face {
     std::string glass; // "Air", "Mirror", a glass name, "Ideal Lens"
@@ -72,6 +83,23 @@ inline Lens MakeLens(std::initializer_list<Face> faces) {
     }
     lens.SetDataModified(false);
     return lens;
+}
+
+// The text one cell of a lens is expected to hold.
+struct CellIs {
+    std::string_view column;
+    int row;
+    std::string text;
+};
+
+inline void ExpectCells(const Lens& lens, std::initializer_list<CellIs> cells) {
+    for (const CellIs& c : cells)
+        EXPECT_EQ(lens.Text(c.column, c.row), c.text) << c.column << " row " << c.row;
+}
+
+// Writes each listed text into its cell.
+inline void SetCells(Lens& lens, std::initializer_list<CellIs> cells) {
+    for (const CellIs& c : cells) lens.SetText(c.column, c.row, c.text);
 }
 
 } // namespace vitrimo::test

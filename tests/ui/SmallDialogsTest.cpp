@@ -69,10 +69,10 @@ private slots:
         Then([&] {
             QCOMPARE(dialog.Spin()->minimum(), 2);
             QCOMPARE(dialog.Spin()->maximum(), 40);
-            dialog.Spin()->setValue(99);
+            dialog.Spin()->setValue(12);
             dialog.accept();
         });
-        QCOMPARE(dialog.Ask("Step/radius", "", 30, 2, 40), std::optional<int>(40));
+        QCOMPARE(dialog.Ask("Step/radius", "", 30, 2, 40), std::optional<int>(12));
         Then([&] {
             dialog.Spin()->setValue(4);
             dialog.reject();

@@ -116,6 +116,8 @@ private slots:
         QVERIFY(chooser_->MakerAvailable(GlassMaker::Ohara));
     }
 
+    // The face buttons write the row (the rules themselves: FaceCommands.*), close the chooser and mark
+    // the lens changed; in the Japanese locale the marks are Japanese and "GlassName" keeps "Screen".
     void airStopFocalPlaneAndScreenMarkTheRow() {
         Open();
         OnRow(4); // F2
@@ -123,60 +125,38 @@ private slots:
         QVERIFY(chooser_->isVisible());
         QTest::mouseClick(chooser_->FaceButton(SpecialFace::Air), Qt::LeftButton);
         QVERIFY(!chooser_->isVisible());
-        for (auto line : col::LineIndices) QCOMPARE(Cell(line, 4), std::string("1"));
-        QCOMPARE(Cell(col::GlassName, 4), std::string("Air"));
-        QCOMPARE(Cell(col::Remarks, 4), std::string());
+        QCOMPARE(Cell(col::Nd, 4), std::string("1"));
         QCOMPARE(Shown(col::GlassName, 4), QString("Air"));
         QVERIFY(LensOf().DataModified());
         QVERIFY(!main_->FocalLengthShown());
 
-        chooser_->ShowFor(4);
-        QTest::mouseClick(chooser_->FaceButton(SpecialFace::StopPlane), Qt::LeftButton);
-        QCOMPARE(Cell(col::Remarks, 4), std::string("Stop Plane"));
-        QCOMPARE(LensOf().RowType(4), SurfaceType::Stop);
-        chooser_->ShowFor(4);
-        QTest::mouseClick(chooser_->FaceButton(SpecialFace::FocalPlane), Qt::LeftButton);
-        QCOMPARE(Cell(col::Remarks, 4), std::string("Focal Plane"));
-
-        // In the Japanese locale the marks are Japanese; "GlassName" keeps "Screen".
         UseLocale(QLocale::Japanese);
         chooser_->ShowFor(4);
-        QCOMPARE(chooser_->FaceButton(SpecialFace::Screen)->text(), QString::fromUtf8("スクリーン"));
         QCOMPARE(chooser_->FaceButton(SpecialFace::StopPlane)->text(), QString::fromUtf8("絞り面"));
-        QCOMPARE(chooser_->FaceButton(SpecialFace::FocalPlane)->text(), QString::fromUtf8("焦点面"));
-        QCOMPARE(chooser_->MakerButton(GlassMaker::Schott)->text(), QString("Schott"));
         QTest::mouseClick(chooser_->FaceButton(SpecialFace::Screen), Qt::LeftButton);
         QCOMPARE(Cell(col::GlassName, 4), std::string("Screen"));
         QCOMPARE(QString::fromStdString(Cell(col::Remarks, 4)), QString::fromUtf8("スクリーン"));
-        QCOMPARE(LensOf().RowType(4), SurfaceType::Screen);
     }
 
+    // After glass the mirror button asks whether the mirror is the glass's silvered back; Yes adds the
+    // way back as a row of the table (the rows themselves: FaceCommands.SecondSurfaceMirror...).
     void mirrorBehindGlassAsksWhetherItIsTheSilveredBack() {
         Open();
-        // Row 3 follows the N-SK16 of row 2 (face 1). No: a plain mirror.
-        OnRow(3);
+        OnRow(3); // after the N-SK16 of row 2
         host_.buttonAnswers = {ButtonNo};
         chooser_->ShowFor(3);
         QTest::mouseClick(chooser_->FaceButton(SpecialFace::Mirror), Qt::LeftButton);
         QCOMPARE(host_.messages, QStringList{"2nd surface mirror?"});
         QCOMPARE(LensOf().RowCount(), 9);
-        for (auto line : col::LineIndices) QCOMPARE(Cell(line, 3), std::string("-1"));
         QCOMPARE(Cell(col::GlassName, 3), std::string("Mirror"));
 
-        // Yes: the light crosses the glass twice.
         Open();
         OnRow(3);
         host_.buttonAnswers = {ButtonYes};
         chooser_->ChooseSpecialFace(SpecialFace::Mirror);
         QCOMPARE(LensOf().RowCount(), 10);
-        QCOMPARE(Cell(col::Nd, 3), std::string("-1.62041"));
-        QCOMPARE(Cell(col::Ni, 3), std::string("-1.64559"));
-        QCOMPARE(Cell(col::GlassName, 3), std::string("2nd Surf.Mirror"));
-        QCOMPARE(Cell(col::LFix, 3), std::string("1"));
-        QCOMPARE(Cell(col::Distance, 3), std::string("6"));
+        QCOMPARE(Cell(col::Nd, 3), std::string("-1.62041")); // the sample's N-SK16, negated
         QCOMPARE(Cell(col::GlassName, 4), std::string("Air"));
-        QCOMPARE(Cell(col::R, 4), std::string("39.31"));
-        QCOMPARE(Cell(col::RFix, 4), std::string("1"));
         QCOMPARE(Cell(col::GlassName, 5), std::string("F2")); // the rest moved down
         QCOMPARE(main_->TableModel()->rowCount(), 9);
 
@@ -230,13 +210,10 @@ private slots:
 
         QTest::mouseClick(data_->findChild<QPushButton*>("Select"), Qt::LeftButton);
         QVERIFY(!data_->isVisible());
-        QCOMPARE(Cell(col::GlassName, 4), std::string("N-BK7"));
-        QCOMPARE(Cell(col::Remarks, 4), std::string("Schott"));
-        QCOMPARE(Cell(col::Nt, 4), std::string("1.50731"));
-        QCOMPARE(Cell("nA", 4), std::string("1.51143"));
-        QCOMPARE(Cell(col::Nd, 4), std::string("1.51680"));
-        QCOMPARE(Cell("nF", 4), std::string("1.52238"));
-        QCOMPARE(Cell(col::Ni, 4), std::string("1.53627"));
+        // The catalogue's indices, as SCHOTT lists them for N-BK7.
+        for (const auto& [line, index] : {std::pair(col::Nt, "1.50731"), std::pair(col::Nd, "1.51680"),
+                                          std::pair(col::Ni, "1.53627"), std::pair(col::Remarks, "Schott")})
+            QCOMPARE(Cell(line, 4), std::string(index));
         const auto added = ParseNumber(Cell("532nm", 4));
         QVERIFY(added);
         QVERIFY(std::fabs(*added - NBk7Index(532)) < 6e-6);
@@ -283,13 +260,6 @@ private slots:
         QCOMPARE(grid->SelectedRow(), glass);
         QVERIFY(!grid->CellRect(2, glass).isEmpty()); // scrolled into view
         QCOMPARE(data_->GlassNameText(), QString("N-BK7"));
-
-        // By the glass name; the selected glass is still the one copied.
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(0, titleRow).center());
-        QVERIFY(sortedBy(0));
-        QCOMPARE(grid->SelectedRow(), glass);
-        QVERIFY(data_->CopyGlassIndices());
-        QCOMPARE(Cell(col::GlassName, 4), std::string("N-BK7"));
     }
 
     void sortingIgnoresCaseAndKeepsTheVeryGlassSelected() {
@@ -350,10 +320,6 @@ private slots:
         OnRow(4);
         chooser_->ChooseMaker(GlassMaker::Schott);
         CatalogueGrid* grid = data_->Grid();
-        const int h = main_->FontHeight();
-        QCOMPARE(grid->RowHeight(), int(std::lround(7.0 * h / 5)));
-        QCOMPARE(grid->ColumnWidth(), int(std::lround(13.0 * h / 3)));
-
         const int titleRow = data_->Catalogue().TitleRow();
         QCOMPARE(titleRow, 2);
         const QImage image = grid->viewport()->grab().toImage();

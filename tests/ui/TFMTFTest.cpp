@@ -9,6 +9,7 @@
 #include "ui/ScriptedUiHost.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFSGList.h"
+#include "ui/TFSphAber.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -218,6 +219,32 @@ private slots:
         QCOMPARE(Mtf().AngleTable().Angles(), std::vector<double>{3});
     }
 
+    // The aberration window's buttons open the MTF of what it shows, at its angle, defocus and grid.
+    void theAberrationWindowsButtonsOpenTheMtfOfItsPicture() {
+        Open(Sample("cooke-triplet.ldt"));
+        TFSphAber& figure = windows_->AberrationFigure();
+        figure.ShowTab(TFSphAber::WavefrontFace);
+        QVERIFY(Settled());
+        figure.findChild<QPushButton*>("rmsCal")->click();
+        QVERIFY(Settled());
+        QVERIFY(Mtf().isVisible());
+        QVERIFY(Mtf().StrehlMode());
+        QCOMPARE(Mtf().Result().settings.fieldAngle, figure.FieldAngle());
+        QCOMPARE(Mtf().Result().settings.defocus, figure.Defocus());
+        QCOMPARE(Mtf().Result().settings.spotSteps, figure.SpotSteps());
+
+        figure.ShowTab(TFSphAber::Spot);
+        QVERIFY(Settled());
+        figure.Action("actMtfCalc")->trigger();
+        QPushButton* show = figure.findChild<QPushButton*>("mtfShow");
+        QVERIFY(show->isVisibleTo(&figure) && show->isEnabled());
+        show->click();
+        QVERIFY(Settled());
+        QVERIFY(!Mtf().StrehlMode());
+        QCOMPARE(Mtf().Result().settings.source, OtfSource::Geometric);
+        QCOMPARE(Mtf().Tabs()->tabText(0), QString("Spatial Frequency"));
+        QCOMPARE(Mtf().Result().settings.spotSteps, figure.SpotSteps());
+    }
     void theStrehlModeShowsTheWeightedStrehlRatio() {
         Open(Sample("cooke-triplet.ldt"));
         Mtf().ShowStrehlMode(0, 0);

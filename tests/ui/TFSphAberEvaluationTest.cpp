@@ -596,6 +596,10 @@ private slots:
 
     void theMtfButtonsCallTheirHooks() {
         Open(Sample("cooke-triplet.ldt"));
+        const auto wiredRms = Figure().rmsCal, wiredShow = Figure().mtfShow; // the program's own
+        QVERIFY(wiredRms && wiredShow);
+        Figure().rmsCal = nullptr;
+        Figure().mtfShow = nullptr;
         Figure().ShowTab(TFSphAber::WavefrontFace);
         QVERIFY(Settled());
         QPushButton* rms = Figure().findChild<QPushButton*>("rmsCal");
@@ -620,8 +624,8 @@ private slots:
         QVERIFY(show->isVisibleTo(&Figure()) && show->isEnabled());
         show->click();
         QCOMPARE(showCalls, 1);
-        Figure().rmsCal = nullptr;
-        Figure().mtfShow = nullptr;
+        Figure().rmsCal = wiredRms;
+        Figure().mtfShow = wiredShow;
     }
 
     // ---- Scale, circle, settings ----
