@@ -9,6 +9,7 @@ packages=(
     cmake g++ ninja-build pkgconf make python3
     libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev fonts-dejavu-core libfftw3-dev
+    poppler-utils
 )
 if [ "${1:-}" = run ]; then
     packages+=(fonts-ipafont-gothic xvfb xauth)

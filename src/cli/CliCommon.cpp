@@ -1,6 +1,7 @@
 #include "cli/CliCommon.h"
 
 #include "cli/CliHost.h"
+#include "evaluation/PointSpread.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
 
@@ -106,6 +107,17 @@ CLI::Validator FieldAngle() {
             return "\"" + text + "\" is not a field angle between -90 and 90 degrees";
         },
         "DEGREES");
+}
+
+CLI::Validator FftSize() {
+    return CLI::Validator(
+        [](std::string& text) {
+            const auto value = ParseInteger(text);
+            return value && ValidFftSize(static_cast<int>(*value))
+                       ? std::string()
+                       : std::string("the FFT size must be a power of 2 from 64 to 8192");
+        },
+        "POWER OF 2");
 }
 
 nlohmann::ordered_json NumberOrNull(double value, bool present) {

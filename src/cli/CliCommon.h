@@ -90,6 +90,8 @@ std::string WavelengthName(const Lens& lens, int listPosition);
 // quarter turn or more would travel sideways or backwards).
 CLI::Validator FiniteNumber();
 CLI::Validator FieldAngle();
+// An FFT size the PSF can use: a power of 2 from 64 to 8192.
+CLI::Validator FftSize();
 
 nlohmann::ordered_json NumberOrNull(double value, bool present = true);
 // Prints an object either as JSON on one line or as "key: value" lines.

@@ -33,14 +33,7 @@ Command AddMtfCommand(CLI::App& app) {
                     "Image plane shift from the paraxial image, mm (default 0)");
     mtf->add_option("--fft-size", options->fftSize,
                     "diffraction: FFT size M, 64, 128, ... 8192 (default 256)")
-        ->check(CLI::Validator(
-            [](std::string& text) {
-                const auto value = ParseInteger(text);
-                return value && ValidFftSize(static_cast<int>(*value))
-                           ? std::string()
-                           : std::string("the FFT size must be a power of 2 from 64 to 8192");
-            },
-            "POWER OF 2"));
+        ->check(FftSize());
     mtf->add_option("--pupil", options->pupil,
                     "diffraction: pupil divisions N (default 32): odd goes up to even, at most M/2")
         ->check(CLI::Range(1, kMaxFftSize));

@@ -50,18 +50,12 @@ Command AddPsfCommand(CLI::App& app) {
         "psf",
         "Point spread function by FFT: Strehl ratio at the reference point, per wavelength and weighted");
     psf->add_option("LENS", options->evaluation.lens, "Lens data file (.ldt)")->required();
-    psf->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)");
+    psf->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)")
+        ->check(FieldAngle());
     psf->add_option("--defocus", options->evaluation.defocus,
                     "Image plane shift from the paraxial image, mm (default 0)");
     psf->add_option("--fft-size", options->fftSize, "FFT size M: 64, 128, ... 8192 (default 256)")
-        ->check(CLI::Validator(
-            [](std::string& text) {
-                const auto value = ParseInteger(text);
-                return value && ValidFftSize(static_cast<int>(*value))
-                           ? std::string()
-                           : std::string("the FFT size must be a power of 2 from 64 to 8192");
-            },
-            "POWER OF 2"));
+        ->check(FftSize());
     psf->add_option("--pupil", options->pupil,
                     "Pupil divisions N (default 32): odd goes up to even, at most M/2")
         ->check(CLI::Range(1, kMaxFftSize));

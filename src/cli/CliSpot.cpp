@@ -47,7 +47,8 @@ Command AddSpotCommand(CLI::App& app) {
     CLI::App* spot = app.add_subcommand(
         "spot", "Spot diagram: centroid and RMS radius of the points on the image surface per wavelength");
     spot->add_option("LENS", options->evaluation.lens, "Lens data file (.ldt)")->required();
-    spot->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)");
+    spot->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)")
+        ->check(FieldAngle());
     spot->add_option("--defocus", options->evaluation.defocus,
                      "Image plane shift from the paraxial image, mm (default 0)");
     spot->add_option("--steps", options->steps, "Pupil grid steps per radius (default 15)")

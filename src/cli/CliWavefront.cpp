@@ -19,7 +19,8 @@ Command AddWavefrontCommand(CLI::App& app) {
         "wavefront",
         "Wavefront aberration of the reference wavelength: L-V and RMS in waves, Strehl estimate");
     wavefront->add_option("LENS", options->evaluation.lens, "Lens data file (.ldt)")->required();
-    wavefront->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)");
+    wavefront->add_option("--angle", options->evaluation.angle, "Field angle in degrees (default 0)")
+        ->check(FieldAngle());
     wavefront->add_option("--defocus", options->evaluation.defocus,
                           "Image plane shift from the paraxial image, mm (default 0)");
     wavefront

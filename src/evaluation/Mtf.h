@@ -27,6 +27,7 @@
 
 #include "engine/RayTracer.h"
 #include "evaluation/Fft.h"
+#include "evaluation/SpectralWeights.h"
 #include "model/Colour.h"
 #include "model/Host.h"
 #include "model/Lens.h"
@@ -49,18 +50,10 @@ inline constexpr int kMtfIntervals = 100;           // the frequency axis has kM
 inline constexpr double kDefaultMaxFrequency = 200; // lines/mm
 inline constexpr int kMtfDirections = 2;            // 0 meridional (frequency along y), 1 sagittal (along z)
 
-// The settings keys of the eleven lines' weights, in list order t ... i, and their defaults.
+// The settings keys of the eleven lines' weights, in list order t ... i (defaults: kDefaultLineWeights).
 inline constexpr std::array<const char*, WavelengthList::kLineCount> kSpectralWeightKeys = {
     "ntFactor", "nsFactor", "nAFactor", "nrFactor", "nCFactor", "ndFactor",
     "neFactor", "nFFactor", "ngFactor", "nhFactor", "niFactor"};
-inline constexpr std::array<double, WavelengthList::kLineCount> kDefaultLineWeights = {
-    0, 0, 0.1, 0.4, 0.7, 0.95, 0.98, 1.0, 0.7, 0.2, 0};
-
-// A weight for every position of the list: each of the eleven lines its own (lineWeights in the order
-// t ... i), an added wavelength the weight interpolated linearly in nm between the lines beside it (the
-// nearest line's beyond them).
-std::vector<double> SpectralWeightsOfList(const WavelengthList& list,
-                                          const std::array<double, WavelengthList::kLineCount>& lineWeights);
 
 struct MtfSettings {
     OtfSource source = OtfSource::Diffraction;

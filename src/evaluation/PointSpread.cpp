@@ -114,52 +114,6 @@ double FftMemoryBytes(int fftSize) {
     return static_cast<double>(fftSize) * fftSize * 24;
 }
 
-std::vector<double> DefaultSpectralWeights(const WavelengthList& list) {
-    static constexpr std::array<std::pair<const char*, double>, WavelengthList::kLineCount> kLines = {
-        {{"t", 0},
-         {"s", 0},
-         {"A", 0.1},
-         {"r", 0.4},
-         {"C", 0.7},
-         {"d", 0.95},
-         {"e", 0.98},
-         {"F", 1.0},
-         {"g", 0.7},
-         {"h", 0.2},
-         {"i", 0}}};
-    std::vector<double> weights(list.Count(), 0.0);
-    std::vector<std::pair<double, double>> nodes; // (nm, weight) of the lines, longest first
-    for (int w = 0; w < list.Count(); ++w) {
-        const Wavelength& wavelength = list.At(w);
-        if (wavelength.inserted) continue;
-        for (const auto& [name, weight] : kLines)
-            if (wavelength.name == name) {
-                weights[w] = weight;
-                nodes.emplace_back(wavelength.nanometres, weight);
-            }
-    }
-    for (int w = 0; w < list.Count(); ++w) {
-        const Wavelength& wavelength = list.At(w);
-        if (!wavelength.inserted || nodes.empty()) continue;
-        const double nm = wavelength.nanometres;
-        if (nm >= nodes.front().first) {
-            weights[w] = nodes.front().second;
-        } else if (nm <= nodes.back().first) {
-            weights[w] = nodes.back().second;
-        } else {
-            for (std::size_t k = 0; k + 1 < nodes.size(); ++k) {
-                const auto [longer, a] = nodes[k];
-                const auto [shorter, b] = nodes[k + 1];
-                if (nm <= longer && nm >= shorter) {
-                    weights[w] = a + (b - a) * (longer - nm) / (longer - shorter);
-                    break;
-                }
-            }
-        }
-    }
-    return weights;
-}
-
 PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& settings, Host& host) {
     PsfResult result;
     result.settings = settings;

@@ -19,6 +19,7 @@
 #include "evaluation/Fft.h"
 #include "evaluation/PupilGrid.h"
 #include "evaluation/ScreenMap.h"
+#include "evaluation/SpectralWeights.h"
 #include "evaluation/TracedRays.h"
 #include "model/Host.h"
 #include "model/Lens.h"
@@ -50,11 +51,6 @@ bool ValidFftSize(int fftSize);
 int NormalisedPupilDivision(int division, int fftSize);
 // The memory a calculation of FFT size M needs by the dialog's rule, M^2 x 24 bytes.
 double FftMemoryBytes(int fftSize);
-
-// The spectral weights the MTF window starts with, per position of the wavelength list: t 0, s 0, A' 0.1,
-// r 0.4, C 0.7, d 0.95, e 0.98, F 1.0, g 0.7, h 0.2, i 0; an added wavelength takes the weight
-// interpolated linearly in nm between the lines beside it.
-std::vector<double> DefaultSpectralWeights(const WavelengthList& list);
 
 struct PsfSettings {
     double fieldAngle = 0;  // degrees

@@ -36,6 +36,8 @@ inline const Wording Reset{"Reset", "リセット"};
 inline const Wording ResetHint{"One angle and one focus position", "画角と焦点位置を一点に戻す"};
 inline const Wording Save{"Save", "保存"};
 inline const Wording SaveHint{"Save the MTF as tab-separated text", "MTF をタブ区切りテキストで保存"};
+inline const Wording Preview{"Preview", "プレビュー"};
+inline const Wording PreviewHint{"Preview for Print", "印刷プレビュー"};
 inline const Wording Recalc{"Recalc.", "再計算"};
 inline const Wording FrequencyTable{"Freq. Table", "周波数表"};
 inline const Wording FrequencyTableHint{"The spatial frequencies of the angle and focus curves",

@@ -12,9 +12,11 @@
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
 #include "ui/TFWaveLgthSlct.h"
+#include "ui/TPreviewDlg.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 
 namespace vitrimo {
@@ -24,7 +26,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
-      crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)) {
+      crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)),
+      preview_(new TPreviewDlg(main.HostOf(), &main)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -88,6 +91,18 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     for (const auto& [name, tab] : evaluations)
         main.MakeAnalysisCommand(name, [this, tab = tab] { aberration_->ShowTab(tab); });
 
+    // Printing: the printable windows open the one preview; the aberration window's hidden Form >
+    // "&Print" prints the figure on the whole page without it.
+    preview_->ReadSettings(main.Settings().Load(main.HostOf()));
+    QObject::connect(thirdOrder_->PrintButton(), &QPushButton::clicked, preview_,
+                     [this] { preview_->ShowFor(*thirdOrder_); });
+    for (const char* name : {"actPreview", "tbPreview"})
+        QObject::connect(aberration_->Action(name), &QAction::triggered, preview_,
+                         [this] { preview_->ShowFor(*aberration_); });
+    QObject::connect(aberration_->Action("actPrint"), &QAction::triggered, preview_,
+                     [this] { preview_->PrintDirect(*aberration_); });
+    QObject::connect(mtf_->Button("previewButton"), &QPushButton::clicked, preview_,
+                     [this] { preview_->ShowFor(*mtf_); });
     // The MTF against field angle: the frequency and the angles asked, then the window calculates.
     main.MakeAnalysisCommand("actMtfAngle", [this] {
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
@@ -119,6 +134,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         thirdOrder_->WriteSettings(ini);
         aberration_->WriteSettings(ini);
         wavelengths_->WriteSettings(ini);
+        preview_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
         crossSection_->WriteSettings(ini);
     });

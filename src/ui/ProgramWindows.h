@@ -20,6 +20,7 @@ class TFMTF;
 class TFSGList;
 class TFSphAber;
 class TFWaveLgthSlct;
+class TPreviewDlg;
 
 class ProgramWindows {
 public:
@@ -32,6 +33,8 @@ public:
     TFWaveLgthSlct& Wavelengths() { return *wavelengths_; }
     TFSGList& AngleTable() { return *angleTable_; }
     TFSphAber& AberrationFigure() { return *aberration_; }
+    // The one print preview; the printable windows' print commands open it.
+    TPreviewDlg& Preview() { return *preview_; }
     TFMTF& Mtf() { return *mtf_; }
     TFCrossSection& CrossSection() { return *crossSection_; }
 
@@ -58,6 +61,7 @@ private:
     TFMTF* mtf_;
     TFSphAber* aberration_;
     TFCrossSection* crossSection_;
+    TPreviewDlg* preview_;
 };
 
 } // namespace vitrimo

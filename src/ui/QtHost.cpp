@@ -14,6 +14,8 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStringList>
 #include <QUrl>
@@ -152,6 +154,11 @@ std::optional<unsigned> QtHost::ChooseColour(unsigned current) {
     if (!chosen.isValid()) return std::nullopt;
     return static_cast<unsigned>(chosen.red()) | static_cast<unsigned>(chosen.green()) << 8 |
            static_cast<unsigned>(chosen.blue()) << 16;
+}
+
+bool QtHost::ChoosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, DialogParent());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtHost::ShowHelp(int topic) {

@@ -43,6 +43,7 @@ public:
     std::optional<int> AskInteger(const Wording& caption, const Wording& prompt, int value, int minimum,
                                   int maximum) override;
     std::optional<unsigned> ChooseColour(unsigned current) override;
+    bool ChoosePrinter(QPrinter& printer) override;
     void ShowHelp(int topic) override;
     void ShowAbout() override;
 

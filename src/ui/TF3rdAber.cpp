@@ -1,5 +1,6 @@
 #include "ui/TF3rdAber.h"
 
+#include "figures/GridPrintDraw.h"
 #include "model/FileIo.h"
 #include "ui/Locale.h"
 #include "ui/TFLensdata.h"
@@ -8,6 +9,7 @@
 
 #include <QAbstractTableModel>
 #include <QEvent>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -142,7 +144,6 @@ TF3rdAber::TF3rdAber(TFLensdata& main) : QDialog(&main), main_(main) {
     closeButton_->setObjectName("Close");
     printButton_ = new QPushButton(this);
     printButton_->setObjectName("Print");
-    printButton_->setEnabled(false); // printing comes with the print preview
     saveButton_ = new QPushButton(this);
     saveButton_->setObjectName("DataSave");
     helpButton_ = new QPushButton(this);
@@ -254,6 +255,7 @@ void TF3rdAber::ShowResult() {
     insertButton_->setEnabled(filled_);
     deleteButton_->setEnabled(filled_);
     saveButton_->setEnabled(filled_);
+    printButton_->setEnabled(filled_);
     if (filled_ && row >= 1) SelectRow(row);
 }
 
@@ -314,6 +316,32 @@ void TF3rdAber::SaveTable() {
     if (path.isEmpty()) return;
     if (const auto error = WriteFileAtomically(path.toStdString(), table_.Text()))
         host.Tell(MessageKind::Error, thirdOrderTexts::CannotWrite(*error));
+}
+
+PrintGrid TF3rdAber::GridForPrint() const {
+    PrintGrid print;
+    if (filled_)
+        for (const auto& row : table_.Cells()) print.cells.emplace_back(row.begin(), row.end());
+    print.titleRows = 1;
+    for (int column = 0; column < ThirdOrderTable::kColumns; ++column)
+        print.columnWidths.push_back(grid_->columnWidth(column));
+    print.rowHeight = grid_->verticalHeader()->defaultSectionSize();
+    print.screenDpi = grid_->logicalDpiY();
+    print.font = grid_->font();
+    print.fontPixels = QFontInfo(grid_->font()).pixelSize();
+    return print;
+}
+
+void TF3rdAber::DrawForPrint(QPainter& painter, const QRectF& area) {
+    DrawPrintPage(painter, area, 0);
+}
+
+int TF3rdAber::PrintPageCount(const QRectF& area) {
+    return TSGridPrintDraw(GridForPrint(), area, kPaperUnitsPerInch).PageCount();
+}
+
+void TF3rdAber::DrawPrintPage(QPainter& painter, const QRectF& area, int page) {
+    TSGridPrintDraw(GridForPrint(), area, kPaperUnitsPerInch).DrawPage(painter, page);
 }
 
 void TF3rdAber::WriteSettings(IniFile& ini) const {

@@ -8,6 +8,7 @@
 
 #include "engine/ThirdOrder.h"
 #include "model/IniFile.h"
+#include "ui/TPVForm.h"
 
 #include <QDialog>
 
@@ -20,8 +21,9 @@ namespace vitrimo {
 
 class TFLensdata;
 class ThirdOrderModel;
+struct PrintGrid;
 
-class TF3rdAber : public QDialog {
+class TF3rdAber : public QDialog, public TPVForm {
     Q_OBJECT
 public:
     static constexpr const char* kSection = "ThAberCoef";
@@ -52,6 +54,14 @@ public:
     // Section "ThAberCoef": "Left", "Top", "Width", "Height", keys equal to kWrittenDefaults deleted.
     // The main window's "Save Inifile" writes it.
     void WriteSettings(IniFile& ini) const;
+
+    // The table on paper ("Print" opens the print preview): the grid's cells at the grid's column
+    // widths and row height, fitted to the rectangle's width within the page margins; rows that do not
+    // fit go on further pages under the repeated title row.
+    void DrawForPrint(QPainter& painter, const QRectF& area) override;
+    int PrintPageCount(const QRectF& area) override;
+    void DrawPrintPage(QPainter& painter, const QRectF& area, int page) override;
+    PrintGrid GridForPrint() const;
 
     QTableView* Grid() const { return grid_; }
     QString StatusText() const;

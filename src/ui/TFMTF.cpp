@@ -75,12 +75,7 @@ protected:
             PaintSpectralWeights(painter, QRectF(rect()), plot);
             return;
         }
-        if (window_.HasResult()) {
-            PaintMtfPlot(painter, QRectF(rect()), window_.Plot());
-            return;
-        }
-        painter.fillRect(rect(), Qt::white);
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, window_.Hint());
+        window_.DrawForPrint(painter, QRectF(rect()));
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -187,6 +182,19 @@ QWidget* TFMTF::FigureWidget() const {
     return figure_;
 }
 
+void TFMTF::DrawForPrint(QPainter& painter, const QRectF& area) {
+    if (editing_) {
+        PaintSpectralWeights(painter, area, editPlot_);
+        return;
+    }
+    if (hasResult_) {
+        PaintMtfPlot(painter, area, plot_);
+        return;
+    }
+    painter.fillRect(area, Qt::white);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, hint_);
+}
+
 QPushButton* TFMTF::Button(const QString& name) const {
     const auto it = buttons_.find(name);
     return it == buttons_.end() ? nullptr : it->second;
@@ -254,6 +262,7 @@ void TFMTF::BuildControls() {
     button("scaleButton");
     button("resetButton");
     button("saveButton");
+    button("previewButton");
     buttons->addStretch(1);
     button("okButton")->hide();
     button("cancelButton")->hide();
@@ -314,6 +323,7 @@ void TFMTF::ApplyWording() {
         {"scaleButton", {&Scale, &ScaleHint}},
         {"resetButton", {&Reset, &ResetHint}},
         {"saveButton", {&Save, &SaveHint}},
+        {"previewButton", {&Preview, &PreviewHint}},
         {"okButton", {&Ok, nullptr}},
         {"cancelButton", {&Cancel, nullptr}},
         {"stopButton", {&Stop, nullptr}},

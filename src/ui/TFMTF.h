@@ -13,6 +13,7 @@
 #include "evaluation/SweepTable.h"
 #include "figures/MtfPainter.h"
 #include "model/IniFile.h"
+#include "ui/TPVForm.h"
 
 #include <QMainWindow>
 #include <array>
@@ -33,7 +34,7 @@ class TFLensdata;
 class TFSGList;
 class MtfFigureView;
 
-class TFMTF : public QMainWindow {
+class TFMTF : public QMainWindow, public TPVForm {
     Q_OBJECT
 public:
     static constexpr const char* kSection = "MTF";
@@ -95,6 +96,10 @@ public:
     void WriteSettings(IniFile& ini) const;
     // Reads the section from the settings file again (the main window's table reset does).
     void ReloadSettings();
+
+    // The print preview ('Preview' opens it): the graph, or the spectral weights while they are edited,
+    // or the reason there is no graph, as the figure area shows it.
+    void DrawForPrint(QPainter& painter, const QRectF& area) override;
 
     // ---- State, for tests and the other windows ----
     bool HasResult() const { return hasResult_; }

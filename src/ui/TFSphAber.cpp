@@ -52,12 +52,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (window_.HasPlot()) {
-            window_.PaintFigure(painter, QRectF(rect()));
-            return;
-        }
-        painter.fillRect(rect(), Qt::white);
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, window_.Hint());
+        window_.DrawForPrint(painter, QRectF(rect()));
     }
 
 private:
@@ -109,7 +104,7 @@ constexpr int kDefaultCurveSteps = 30, kDefaultSpotSteps = 15, kDefaultPenWidth 
 const char* const kLineNames[11] = {"t", "s", "A", "r", "C", "d", "e", "F", "g", "h", "i"};
 
 // Commands of windows that are not part of the program yet.
-const char* const kNotYetAvailable[] = {"actPreview", "tbPreview", "actBending", "tbBending"};
+const char* const kNotYetAvailable[] = {"actBending", "tbBending"};
 
 // The toolbar twins of View and Option items: the same switch, a hint of their own.
 const std::pair<const char*, const char*> kToolbarTwins[] = {
@@ -167,7 +162,7 @@ void TFSphAber::BuildMenus() {
     };
     QMenu* form = menuBar()->addMenu(QString());
     form->setObjectName("menuForm");
-    make(form, "actPreview")->setEnabled(false); // the print preview comes later
+    make(form, "actPreview");
     make(form, "actPrint")->setVisible(false);
     make(form, "actSaveFigure");
     make(form, "actSaveIni");

@@ -14,6 +14,7 @@
 #include "figures/AberrationPainter.h"
 #include "figures/EvaluationPainter.h"
 #include "model/IniFile.h"
+#include "ui/TPVForm.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -36,7 +37,7 @@ class TFSGList;
 class TFWaveLgthSlct;
 class FigureView;
 
-class TFSphAber : public QMainWindow {
+class TFSphAber : public QMainWindow, public TPVForm {
     Q_OBJECT
 public:
     static constexpr const char* kSection = "Aberration Fig";
@@ -95,6 +96,9 @@ public:
     void SaveFigure();
     // Draws the current tab's figure, as the window shows it, into any painter.
     void PaintFigure(QPainter& painter, const QRectF& area) const;
+    // The print preview and Form > "&Print" (hidden): the current tab's figure, or the reason there is
+    // none, as the figure area shows it.
+    void DrawForPrint(QPainter& painter, const QRectF& area) override;
 
     // ---- State, for tests and the other windows ----
     // The curve tabs' plot; HasPlot: the current tab has a result to draw.

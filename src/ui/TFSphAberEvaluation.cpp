@@ -277,6 +277,15 @@ void TFSphAber::PaintFigure(QPainter& painter, const QRectF& area) const {
     }
 }
 
+void TFSphAber::DrawForPrint(QPainter& painter, const QRectF& area) {
+    if (hasPlot_) {
+        PaintFigure(painter, area);
+        return;
+    }
+    painter.fillRect(area, Qt::white);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, hint_);
+}
+
 void TFSphAber::UpdateReadOuts() {
     const auto waves = [](double value) { return FigureNumber(value) + QString::fromUtf8(" λ"); };
     if (tab_ == WavefrontLine) {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace vitrimo {
@@ -42,6 +43,9 @@ public:
                                           int minimum, int maximum) = 0;
     // The colour dialog; nullopt when cancelled. Colours are 0x00BBGGRR.
     virtual std::optional<unsigned> ChooseColour(unsigned current) = 0;
+    // The print dialog over `printer`: true when the user confirmed it, the printer then set up as
+    // chosen (without a printer installed the dialog offers a PDF file); false when cancelled.
+    virtual bool ChoosePrinter(QPrinter& printer) = 0;
     // Opens the help: its contents for topic 0, else the page of that topic.
     virtual void ShowHelp(int topic) = 0;
     virtual void ShowAbout() = 0;

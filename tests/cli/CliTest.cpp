@@ -147,6 +147,13 @@ TEST(CliInfo, WrongCommandLinesExitWithTwo) {
         // The field curves need a maximum angle, as the window asks for one.
         {{"curves", lens, "--kind", "astigmatism"}, 2, "--max-angle"},
         {{"curves", lens, "--kind", "distortion"}, 2, "--max-angle"},
+        // Every command with a field angle takes it strictly between -90 and 90 degrees.
+        {{"spot", lens, "--angle", "90"}, 2, "--angle"},
+        {{"wavefront", lens, "--angle", "-95"}, 2, "--angle"},
+        {{"psf", lens, "--angle", "120"}, 2, "--angle"},
+        {{"mtf", lens, "--angle", "90"}, 2, "--angle"},
+        {{"psf", lens, "--fft-size", "100"}, 2, "--fft-size"},
+        {{"mtf", lens, "--fft-size", "16384"}, 2, "--fft-size"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli(c.args);

@@ -96,6 +96,18 @@ private slots:
         }
     }
 
+    // Every page takes its look from the one stylesheet: the headings come out in its colour.
+    void everyPageUsesTheSharedStyleSheet() {
+        for (const QString& page : QDir(kHelp).entryList({"*.html"})) {
+            HelpWindow help(kHelp);
+            help.Browser()->setSource(QUrl::fromLocalFile(kHelp + "/" + page));
+            QTextBlock block = help.Browser()->document()->begin();
+            while (block.isValid() && block.blockFormat().headingLevel() != 1) block = block.next();
+            QVERIFY2(block.isValid(), qPrintable(page));
+            QCOMPARE(block.charFormat().foreground().color(), QColor(0x1e, 0x46, 0x8c));
+        }
+    }
+
     // The Help button of a window, through the program's host: the help window opens at its topic.
     void theHostShowsHelpInItsOwnWindow() {
         QtHost host(kHelp);

@@ -5,6 +5,7 @@
 #include "ui/Locale.h"
 #include "ui/UiHost.h"
 
+#include <QPrinter>
 #include <QStringList>
 #include <deque>
 
@@ -21,14 +22,22 @@ public:
     std::deque<std::optional<NumberAnswer>> numbers; // empty queue: Cancel
     std::deque<std::optional<int>> integers;         // empty queue: Cancel
     std::deque<std::optional<unsigned>> colours;     // empty queue: Cancel
+    // The print dialog: each answer is the PDF file the printer writes to; empty queue: Cancel.
+    std::deque<QString> printFiles;
 
     QStringList prompts;
     QStringList messages;
     QStringList dialogTitles;
+    QStringList textCaptions; // the captions of the one-line input boxes
+    QStringList textDefaults; // the texts they showed
+    int printDialogs = 0;
     std::vector<int> helpTopics;
     int aboutShown = 0;
 
-    std::optional<std::string> AskText(const Wording&, const Wording& prompt, const std::string&) override {
+    std::optional<std::string> AskText(const Wording& caption, const Wording& prompt,
+                                       const std::string& defaultText) override {
+        textCaptions << Tr(caption);
+        textDefaults << QString::fromStdString(defaultText);
         prompts << Tr(prompt);
         return Next(textAnswers, std::optional<std::string>());
     }
@@ -74,6 +83,13 @@ public:
     }
     std::optional<unsigned> ChooseColour(unsigned) override {
         return Next(colours, std::optional<unsigned>());
+    }
+    bool ChoosePrinter(QPrinter& printer) override {
+        ++printDialogs;
+        if (printFiles.empty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Next(printFiles, QString()));
+        return true;
     }
     QStringList numberDefaults;
     void ShowHelp(int topic) override { helpTopics.push_back(topic); }
