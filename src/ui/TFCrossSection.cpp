@@ -416,9 +416,15 @@ void TFCrossSection::TableWasReset() {
     nominalImage_ = false;
     hasResult_ = false;
     hint_.clear();
+    // A new lens is drawn afresh; a table without faces (New) leaves nothing to draw.
     if (isVisible())
         QTimer::singleShot(0, this, [this] {
-            if (isVisible()) Calculate();
+            if (!isVisible()) return;
+            const QAction* command = main_.Action("actCrossSection");
+            if (command && command->isEnabled())
+                Calculate();
+            else
+                close();
         });
     figure_->update();
 }

@@ -75,7 +75,8 @@ public:
     void ReadSettings(const IniFile& ini);
     void WriteSettings(IniFile& ini) const;
     void ReloadSettings();
-    // The main window reset the table (New, Open): the next drawing is fitted again.
+    // The main window reset the table (New, Open): an open window draws the new lens, fitted again, or
+    // closes when the table has no faces.
     void TableWasReset();
 
     // ---- State, for tests and the other windows ----

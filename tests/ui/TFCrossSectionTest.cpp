@@ -357,6 +357,29 @@ private slots:
                  QString("clGreen"));
     }
 
+    void aNewTableIsDrawnAfreshOrClosesTheWindow() {
+        Open(Sample("cooke-triplet.ldt"));
+        QVERIFY(OpenWindow());
+        Window().ArmZoom();
+        QTest::mousePress(Window().FigureWidget(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseRelease(Window().FigureWidget(), Qt::LeftButton, {}, QPoint(200, 200));
+        QVERIFY(Window().ZoomedView());
+        // A lens opened: drawn again, fitted.
+        Window().TableWasReset();
+        QVERIFY(!Window().HasResult());
+        QCoreApplication::processEvents();
+        QVERIFY(Settled());
+        QVERIFY(Window().isVisible());
+        QVERIFY(Window().HasResult());
+        QVERIFY(!Window().ZoomedView());
+        // A table without faces: nothing to draw, the window goes.
+        main_->Action("actCrossSection")->setEnabled(false);
+        Window().TableWasReset();
+        QCoreApplication::processEvents();
+        QVERIFY(!Window().isVisible());
+        QVERIFY(host_.messages.isEmpty());
+    }
+
     void paintsIntoAnyRectangle() {
         Open(Sample("cooke-triplet.ldt"));
         QVERIFY(OpenWindow());
