@@ -15,10 +15,10 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
     CLI::App app{"Vitrimo lens calculations on the command line", kProgram};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Print the help of every command");
-    std::vector<Command> commands = {AddInfoCommand(app),   AddGlassCommand(app),     AddTraceCommand(app),
-                                     AddCurvesCommand(app), AddSeidelCommand(app),    AddScaleCommand(app),
-                                     AddSpotCommand(app),   AddWavefrontCommand(app), AddPsfCommand(app),
-                                     AddMtfCommand(app)};
+    std::vector<Command> commands = {
+        AddInfoCommand(app),   AddGlassCommand(app), AddTraceCommand(app), AddCurvesCommand(app),
+        AddSeidelCommand(app), AddScaleCommand(app), AddSpotCommand(app),  AddWavefrontCommand(app),
+        AddPsfCommand(app),    AddMtfCommand(app),   AddMeritCommand(app), AddOptimiseCommand(app)};
 #ifdef VITRIMO_WITH_FIGURES
     commands.push_back(AddFigureCommand(app));
 #endif

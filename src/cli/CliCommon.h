@@ -45,6 +45,8 @@ Command AddCurvesCommand(CLI::App& app);
 Command AddSeidelCommand(CLI::App& app);
 Command AddScaleCommand(CLI::App& app);
 Command AddFigureCommand(CLI::App& app);
+Command AddMeritCommand(CLI::App& app);
+Command AddOptimiseCommand(CLI::App& app);
 
 // The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
 std::string ProgramDataDir();

@@ -25,8 +25,8 @@ Coupling CouplingOf(const std::string& cell, int maxFace) {
 // Scales a working copy of the lens's arrays; the lens itself is only read.
 class Scaler {
 public:
-    Scaler(const Lens& lens, ParaxialTrace& paraxial, double target)
-        : lens_(lens), arrays_(lens.Arrays()), paraxial_(paraxial), target_(target) {
+    Scaler(const Lens& lens, const SurfaceArrays& start, ParaxialTrace& paraxial, double target)
+        : lens_(lens), arrays_(start), paraxial_(paraxial), target_(target) {
         n_ = std::min(lens.SurfaceCount(), arrays_.Count() - 1);
         for (int i = 0; i <= n_; ++i) {
             radius_.push_back(CouplingOf(lens.Text(col::RFix, i + 1), n_));
@@ -77,9 +77,14 @@ private:
 
 std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, ParaxialTrace& paraxial,
                                                 double focalLength) {
+    return RestoreFocalLength(lens, lens.Arrays(), paraxial, focalLength);
+}
+
+std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, const SurfaceArrays& start,
+                                                ParaxialTrace& paraxial, double focalLength) {
     if (!(focalLength > 0) || !std::isfinite(focalLength)) return std::nullopt;
-    Scaler scaler(lens, paraxial, focalLength);
-    paraxial.Run(lens);
+    Scaler scaler(lens, start, paraxial, focalLength);
+    paraxial.Run(lens, start);
     if (!paraxial.ImageValid()) return std::nullopt;
 
     constexpr int kInnerCap = 5000;

@@ -20,6 +20,10 @@ namespace vitrimo {
 // of reach: the search then ends at the nearest it finds (compare paraxial.FocalLength()).
 std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, ParaxialTrace& paraxial,
                                                 double focalLength);
+// The same from other arrays than the lens's own (a working copy an optimisation changes); the lens gives
+// the rFix / lFix marks and the object.
+std::optional<SurfaceArrays> RestoreFocalLength(const Lens& lens, const SurfaceArrays& start,
+                                                ParaxialTrace& paraxial, double focalLength);
 
 // Writes the scaled arrays' radii and distances into the table as the focal-length command does: every
 // non-plane face's "r", every "Distance", the last one 0 so that the next paraxial trace puts the image

@@ -1,8 +1,11 @@
 #include "ui/ProgramWindows.h"
 
+#include "design/LensMerit.h"
 #include "model/NumberFormat.h"
 #include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
+#include "ui/OptimizationTexts.h"
+#include "ui/TCorrFactor.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFCrossSection.h"
 #include "ui/TFGlasdata.h"
@@ -11,6 +14,7 @@
 #include "ui/TFMTF.h"
 #include "ui/TFSGList.h"
 #include "ui/TFSphAber.h"
+#include "ui/TFValClc.h"
 #include "ui/TFWaveLgthSlct.h"
 #include "ui/TPreviewDlg.h"
 
@@ -27,7 +31,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
       crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)),
-      preview_(new TPreviewDlg(main.HostOf(), &main)) {
+      preview_(new TPreviewDlg(main.HostOf(), &main)), conditions_(new TCorrFactor(main)),
+      progress_(new TFValClc(main, *conditions_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -113,6 +118,32 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     main.MakeAnalysisCommand("actCrossSection", [this] {
         if (main_.CrossSectionCommand()) crossSection_->ShowWindow();
     });
+    // Optimization: "Condition Setting" shows the conditions (the lens prepared first); "Execute" runs once
+    // they have been set, and follows the enabling of "Condition Setting".
+    const auto showConditions = [this] {
+        if (main_.PrepareForCalculation() == Readiness::Cancelled) return;
+        const int free = CountFreeValues(main_.LensData());
+        if (free == 0) {
+            main_.HostOf().Tell(MessageKind::Warning, optimizationTexts::NoFreeValue);
+            return;
+        }
+        conditions_->ShowFor(free);
+    };
+    main.MakeAnalysisCommand("actConditionSetting", showConditions);
+    main.MakeAnalysisCommand("tbConditionSet", showConditions);
+    // (Connected with the dialog as context: it must not reach this object, which goes first.)
+    const auto updateExecute = [main = &main, conditions = conditions_] {
+        const bool on = conditions->Confirmed() && main->Action("actConditionSetting")->isEnabled();
+        main->MakeAvailable("actExecute", on);
+        main->MakeAvailable("tbOptimization", on);
+    };
+    QObject::connect(main.Action("actConditionSetting"), &QAction::changed, conditions_, updateExecute);
+    QObject::connect(conditions_, &QDialog::finished, conditions_, updateExecute);
+    QObject::connect(conditions_->OkButton(), &QPushButton::clicked, conditions_, updateExecute);
+    for (const char* name : {"actExecute", "tbOptimization"})
+        QObject::connect(main.Action(name), &QAction::triggered, progress_,
+                         [progress = progress_] { progress->Execute(); });
+    updateExecute();
 
     // Windows that show the old lens go when the table is reset; the wavelength window follows the list.
     main.AddTableResetHook([this] {
@@ -137,6 +168,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         preview_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
         crossSection_->WriteSettings(ini);
+        conditions_->WriteSettings(ini);
     });
 }
 

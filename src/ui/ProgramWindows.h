@@ -11,6 +11,7 @@
 
 namespace vitrimo {
 
+class TCorrFactor;
 class TF3rdAber;
 class TFCrossSection;
 class TFGlasdata;
@@ -19,6 +20,7 @@ class TFLensdata;
 class TFMTF;
 class TFSGList;
 class TFSphAber;
+class TFValClc;
 class TFWaveLgthSlct;
 class TPreviewDlg;
 
@@ -37,6 +39,8 @@ public:
     TPreviewDlg& Preview() { return *preview_; }
     TFMTF& Mtf() { return *mtf_; }
     TFCrossSection& CrossSection() { return *crossSection_; }
+    TCorrFactor& Conditions() { return *conditions_; }
+    TFValClc& Progress() { return *progress_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -62,6 +66,8 @@ private:
     TFSphAber* aberration_;
     TFCrossSection* crossSection_;
     TPreviewDlg* preview_;
+    TCorrFactor* conditions_;
+    TFValClc* progress_;
 };
 
 } // namespace vitrimo

@@ -43,12 +43,9 @@ constexpr int kDefaultFontSize = 9;
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actSumita",      "actOhara",         "actHoya",          "actSchott",
-    "actSphTrans",    "actAstigmatism",   "actDistortion",    "actWaveLine",
-    "actWaveFace",    "actSpot",          "actConditionSetting",
-    "actExecute",     "actStop",          "tbSphericalCurve", "tbConditionSet",
-    "tbOptimization", "tbBending",        "actPrint",         "actPrintSetup",
-    "tbPrint",        "actSaveAsDefault", "actReadDat",
+    "actSumita",     "actOhara",    "actHoya",       "actSchott", "actSphTrans",      "actAstigmatism",
+    "actDistortion", "actWaveLine", "actWaveFace",   "actSpot",   "actStop",          "tbSphericalCurve",
+    "tbBending",     "actPrint",    "actPrintSetup", "tbPrint",   "actSaveAsDefault", "actReadDat",
 };
 
 } // namespace
@@ -447,6 +444,9 @@ void TFLensdata::BuildToolbar() {
     }
 
     for (const char* name : kNotYetAvailable) Action(name)->setEnabled(false);
+    // The optimization runs once its conditions have been set.
+    Action("actExecute")->setEnabled(false);
+    Action("tbOptimization")->setEnabled(false);
 }
 
 // What each command does.

@@ -145,6 +145,9 @@ public:
     // A command of another window changed the table text: show it, hide the focal length and "Saved",
     // and apply the enabling rules. (The command itself calls Lens::MarkChanged.)
     void TableChanged();
+    // A command of another window changes the table as one Undo step: the table as it stands goes to the
+    // snapshot that Undo restores, then `change` runs; the lens is marked changed.
+    void ChangeAsOneUndoStep(const std::function<void(Lens&)>& change);
     SettingsFile& Settings() { return settings_; }
     const QString& ProgramDataDir() const { return programDataDir_; }
     // The pixel height of the window's font: other windows size their grids from it.

@@ -438,6 +438,18 @@ void TFLensdata::FocalLengthCommand() {
                                                                               FormatFocalLength(reached)));
 }
 
+void TFLensdata::ChangeAsOneUndoStep(const std::function<void(Lens&)>& change) {
+    if (const auto error = WriteFileAtomically(workspace_.SnapshotFile(), LensFileText(lens_)))
+        host_.Tell(MessageKind::Error, mainTexts::CannotWrite(*error));
+    change(lens_);
+    rowsUndo_.reset();
+    blockUndo_.reset();
+    cellUndo_.reset();
+    fileUndo_ = true;
+    lens_.MarkChanged();
+    TableChanged();
+}
+
 void TFLensdata::InsertWavelengthCommand() {
     GlassCatalogues catalogues(workspace_, programDataDir_.toStdString());
     const int inserted = InsertNewWavelength(

@@ -1,5 +1,6 @@
 #include "ui/TFWaveLgthSlct.h"
 
+#include "design/ColourBalance.h"
 #include "figures/FigureColour.h"
 #include "glass/GlassCatalogue.h"
 #include "glass/RealColours.h"
@@ -101,11 +102,17 @@ TFWaveLgthSlct::TFWaveLgthSlct(TFLensdata& main) : QDialog(&main), main_(main) {
     colourButton_ = new QPushButton(this);
     colourButton_->setObjectName("RealColor");
     colourButton_->setAutoDefault(false);
+    // Not shown in the window as laid out: it takes the place of "RealColor" only when shown.
+    whiteBalanceButton_ = new QPushButton(QStringLiteral("WhiteBalance"), this);
+    whiteBalanceButton_->setObjectName("WhiteBalance");
+    whiteBalanceButton_->setAutoDefault(false);
+    whiteBalanceButton_->hide();
     helpButton_ = new QPushButton(this);
     helpButton_->setObjectName("Help");
     helpButton_->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(whiteBalanceButton_);
     buttons->addWidget(colourButton_);
     buttons->addStretch(1);
     buttons->addWidget(okButton_);
@@ -118,6 +125,7 @@ TFWaveLgthSlct::TFWaveLgthSlct(TFLensdata& main) : QDialog(&main), main_(main) {
 
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(colourButton_, &QPushButton::clicked, this, &TFWaveLgthSlct::ToggleRealColours);
+    connect(whiteBalanceButton_, &QPushButton::clicked, this, &TFWaveLgthSlct::WhiteBalanceClick);
     connect(helpButton_, &QPushButton::clicked, this,
             [this] { main_.HostOf().ShowHelp(wavelengthTexts::kHelpTopic); });
 
@@ -303,6 +311,24 @@ void TFWaveLgthSlct::ToggleRealColours() {
         realColours_ = true;
     }
     lens.SetDataModified(true);
+    Refresh();
+}
+
+void TFWaveLgthSlct::WhiteBalanceClick() {
+    Lens& lens = main_.LensData();
+    WavelengthList& list = lens.Wavelengths();
+    std::vector<int> on;
+    std::vector<Colour> colours;
+    for (int w = 0; w < list.Count(); ++w) {
+        if (!list.At(w).calculate) continue;
+        on.push_back(w);
+        colours.push_back(list.At(w).colour);
+    }
+    const std::vector<Colour> balanced = WhiteBalance(colours, main_.HostOf());
+    for (std::size_t k = 0; k < on.size(); ++k) list.SetColour(on[k], balanced[k]);
+    lens.SetDataModified(true);
+    whiteBalanceButton_->hide();
+    colourButton_->show();
     Refresh();
 }
 

@@ -49,6 +49,10 @@ public:
     // missing or malformed the host says why and the colours stay as they are.
     void ToggleRealColours();
     bool RealColoursInUse() const { return realColours_; }
+    // "WhiteBalance": scales the colours of the switched-on wavelengths so that together they make white
+    // (the Simplex method on the colour balance); the button then gives its place to "RealColor".
+    void WhiteBalanceClick();
+    QPushButton* WhiteBalanceButton() const { return whiteBalanceButton_; }
     // The colour dialog for wavelength w; the chosen colour becomes its pen colour.
     void ChooseColour(int w);
 
@@ -100,6 +104,7 @@ private:
     QLabel* referenceTitle_;
     QPushButton* okButton_;
     QPushButton* colourButton_;
+    QPushButton* whiteBalanceButton_;
     QPushButton* helpButton_;
 };
 
