@@ -1,5 +1,6 @@
 // vitrimo-cli figure: an aberration figure drawn offscreen by the painter the window uses.
 #include "cli/CliCommon.h"
+#include "cli/CliCrossSection.h"
 #include "cli/CliEvaluation.h"
 #include "cli/CliHost.h"
 #include "engine/AberrationCurves.h"
@@ -39,8 +40,10 @@ QSize ParseSize(const std::string& text) {
 Command AddFigureCommand(CLI::App& app) {
     struct Options {
         std::string lens, tab, output, size = "800x600", wavelength, source = "diffraction";
-        double angle = 0, maxAngle = 0, scale = 0, defocus = 0;
+        std::vector<double> angles;
+        double maxAngle = 0, scale = 0, defocus = 0;
         int steps = 30, fftSize = 256, pupil = 32;
+        CrossSectionFigureOptions crossSection;
     };
     auto options = std::make_shared<Options>();
     CLI::App* figure =
@@ -48,14 +51,20 @@ Command AddFigureCommand(CLI::App& app) {
     figure->add_option("LENS", options->lens, "Lens data file (.ldt)")->required();
     std::vector<std::string> tabs = kCurveKindNames;
     tabs.insert(tabs.end(), kEvaluationTabNames.begin(), kEvaluationTabNames.end());
+    tabs.push_back("cross-section");
     figure
         ->add_option(
             "--tab", options->tab,
             "longitudinal, transverse, astigmatism, distortion, spot, wavefront-line, wavefront-face, "
-            "psf or mtf")
+            "psf, mtf or cross-section")
         ->required()
         ->check(CLI::IsMember(tabs));
-    figure->add_option("--angle", options->angle, "Field angle of the transverse fans, degrees (default 0)")
+    figure
+        ->add_option(
+            "--angle", options->angles,
+            "Field angle, degrees (default 0); cross-section: one per fan, repeated or as a list 0,10,20")
+        ->delimiter(',')
+        ->allow_extra_args(false)
         ->check(FieldAngle());
     figure
         ->add_option("--max-angle", options->maxAngle,
@@ -84,6 +93,7 @@ Command AddFigureCommand(CLI::App& app) {
         ->check(CLI::Range(1, 8192));
     figure->add_option("--source", options->source, "mtf: diffraction (default) or geometric")
         ->check(CLI::IsMember({"diffraction", "geometric"}));
+    AddCrossSectionOptions(*figure, options->crossSection);
     figure->add_option("--size", options->size, "WIDTHxHEIGHT in pixels (default 800x600)");
     figure->add_option("-o,--output", options->output, "The file to write: .png, .svg or .pdf")->required();
 
@@ -92,11 +102,20 @@ Command AddFigureCommand(CLI::App& app) {
                 if (FigureFormat(QString::fromStdString(options->output)).isEmpty())
                     throw CommandError{"\"" + options->output +
                                        "\": the file name must end in .png, .svg or .pdf"};
+                if (options->tab == "cross-section") {
+                    CrossSectionFigureOptions crossSection = options->crossSection;
+                    crossSection.angles = options->angles;
+                    DrawCrossSectionFigure(options->lens, crossSection, options->output, size, err);
+                    out << options->output << '\n';
+                    return;
+                }
+                if (options->angles.size() > 1)
+                    throw UsageError{"--angle takes one angle except with --tab cross-section"};
+                const double angle = options->angles.empty() ? 0 : options->angles.front();
                 if (std::find(kEvaluationTabNames.begin(), kEvaluationTabNames.end(), options->tab) !=
                     kEvaluationTabNames.end()) {
                     EvaluationFigureOptions evaluation;
-                    evaluation.evaluation = {options->lens, options->wavelength, options->angle,
-                                             options->defocus};
+                    evaluation.evaluation = {options->lens, options->wavelength, angle, options->defocus};
                     evaluation.tab = options->tab;
                     evaluation.scale = options->scale;
                     evaluation.steps = steps->count() > 0 ? options->steps : 0;
@@ -113,7 +132,7 @@ Command AddFigureCommand(CLI::App& app) {
                 RayTracer& tracer = loaded.bench.Tracer();
                 CurveSettings settings;
                 settings.steps = options->steps;
-                settings.fieldAngle = options->angle;
+                settings.fieldAngle = angle;
                 settings.maxAngle = options->maxAngle;
                 settings.defocus = options->defocus;
                 const CurveResult curve =

@@ -488,6 +488,7 @@ TraceOutcome RayTracer::TraceSurfaces(Host& host, int first, int last) {
             host_ = nullptr;
             if (!refracted) return {false, error_};
             if (!context_.run) return {false, {}};
+            if (observer_) observer_->AfterSurface(i, w, bundle_.Block(w, context_.slot));
         }
     }
     return {};

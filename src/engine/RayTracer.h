@@ -56,6 +56,18 @@ struct TraceContext {
     TraceMode mode = TraceMode::Longitudinal;
 };
 
+// Told after every surface a trace processes, for each traced wavelength: the rays of the current slot as
+// they leave surface i (x measured from its vertex, in the frame the trace has reached there). The
+// cross-section drawing records the rays' paths with it. The call costs the trace one test per surface
+// and wavelength; an observer must not change the rays.
+class SurfaceObserver {
+public:
+    virtual void AfterSurface(int surface, int w, const RayBlock& rays) = 0;
+
+protected:
+    ~SurfaceObserver() = default;
+};
+
 // The outcome of a trace that could not complete.
 struct TraceOutcome {
     bool completed = true; // false: stopped by the user, or failed (error holds why)
@@ -127,6 +139,9 @@ public:
     TraceOutcome TraceAll(Host& host);
     // Traces surfaces first ... last only (the cross-section draws faces on the way).
     TraceOutcome TraceSurfaces(Host& host, int first, int last);
+    // The observer TraceSurfaces (and so TraceAll) tells after each surface; nullptr for none. The caller
+    // keeps it alive while it is set. Ray aiming does not tell it.
+    void SetObserver(SurfaceObserver* observer) { observer_ = observer; }
 
     // ---- The image ----
     // Where ray r of w meets the image surface (the plane at the last distance plus the defocus, or the
@@ -204,6 +219,7 @@ private:
     int listCount_ = 0;
     std::string error_;
     Host* host_ = nullptr; // during TraceSurfaces: asked between blocks of rays whether to go on
+    SurfaceObserver* observer_ = nullptr;
 };
 
 } // namespace vitrimo

@@ -8,6 +8,7 @@
 #include "ui/TCorrFactor.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFBending.h"
+#include "ui/TFCrossSection.h"
 #include "ui/TFGlasdata.h"
 #include "ui/TFGlsSelect.h"
 #include "ui/TFLensdata.h"
@@ -30,6 +31,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       thirdOrder_(new TF3rdAber(main)), wavelengths_(new TFWaveLgthSlct(main)),
       angleTable_(new TFSGList(main)), mtf_(new TFMTF(main, *angleTable_)),
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
+      crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)),
       preview_(new TPreviewDlg(main.HostOf(), &main)), conditions_(new TCorrFactor(main)),
       progress_(new TFValClc(main, *conditions_)), bending_(new TFBending(main, *aberration_, *thirdOrder_)) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
@@ -107,6 +109,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
                      [this] { preview_->PrintDirect(*aberration_); });
     QObject::connect(mtf_->Button("previewButton"), &QPushButton::clicked, preview_,
                      [this] { preview_->ShowFor(*mtf_); });
+    crossSection_->SetPreview([this](TFCrossSection& window) { preview_->ShowFor(window); });
 
     // The bending window, from the main window's toolbar and the aberration window's Data menu and toolbar.
     main.MakeAnalysisCommand("tbBending", [this] { bending_->Start(); });
@@ -119,6 +122,11 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         if (const auto request = MtfAnglePrompts()) mtf_->ShowAngleSweep(request->maxFrequency);
     });
 
+    // The lens drawing: the main window prepares the lens (or gives one without an image a size), then
+    // the window draws.
+    main.MakeAnalysisCommand("actCrossSection", [this] {
+        if (main_.CrossSectionCommand()) crossSection_->ShowWindow();
+    });
     // Optimization: "Condition Setting" shows the conditions (the lens prepared first); "Execute" runs once
     // they have been set, and follows the enabling of "Condition Setting".
     const auto showConditions = [this] {
@@ -153,6 +161,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         aberration_->close();
         mtf_->close();
         mtf_->ReloadSettings();
+        crossSection_->TableWasReset();
         if (wavelengths_->isVisible()) wavelengths_->Refresh();
     });
     // While a calculation runs, the windows that change the lens or calculate wait (the aberration
@@ -168,6 +177,7 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
         wavelengths_->WriteSettings(ini);
         preview_->WriteSettings(ini);
         mtf_->WriteSettings(ini);
+        crossSection_->WriteSettings(ini);
         conditions_->WriteSettings(ini);
         bending_->WriteSettings(ini);
     });

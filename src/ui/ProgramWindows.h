@@ -14,6 +14,7 @@ namespace vitrimo {
 class TCorrFactor;
 class TF3rdAber;
 class TFBending;
+class TFCrossSection;
 class TFGlasdata;
 class TFGlsSelect;
 class TFLensdata;
@@ -38,6 +39,7 @@ public:
     // The one print preview; the printable windows' print commands open it.
     TPreviewDlg& Preview() { return *preview_; }
     TFMTF& Mtf() { return *mtf_; }
+    TFCrossSection& CrossSection() { return *crossSection_; }
     TCorrFactor& Conditions() { return *conditions_; }
     TFValClc& Progress() { return *progress_; }
     TFBending& Bending() { return *bending_; }
@@ -64,6 +66,7 @@ private:
     TFSGList* angleTable_;
     TFMTF* mtf_;
     TFSphAber* aberration_;
+    TFCrossSection* crossSection_;
     TPreviewDlg* preview_;
     TCorrFactor* conditions_;
     TFValClc* progress_;

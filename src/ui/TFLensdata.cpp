@@ -43,9 +43,9 @@ constexpr int kDefaultFontSize = 9;
 
 // Actions whose windows and commands are not part of the program yet: present, disabled.
 const char* const kNotYetAvailable[] = {
-    "actSumita",        "actOhara",    "actHoya",       "actSchott", "actSphTrans",      "actAstigmatism",
-    "actDistortion",    "actWaveLine", "actWaveFace",   "actSpot",   "actCrossSection",  "actStop",
-    "tbSphericalCurve", "actPrint",    "actPrintSetup", "tbPrint",   "actSaveAsDefault", "actReadDat",
+    "actSumita",     "actOhara",      "actHoya",     "actSchott",        "actSphTrans", "actAstigmatism",
+    "actDistortion", "actWaveLine",   "actWaveFace", "actSpot",          "actStop",     "tbSphericalCurve",
+    "actPrint",      "actPrintSetup", "tbPrint",     "actSaveAsDefault", "actReadDat",
 };
 
 } // namespace

@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("not enough physical memory") << 277 << "aberration.html";
         QTest::newRow("not enough total memory") << 278 << "aberration.html";
         QTest::newRow("MTF window") << 1045 << "mtf.html";
+        QTest::newRow("cross-section window") << 127 << "cross-section.html";
         QTest::newRow("contents") << 0 << "index.html";
     }
     void topicsOpenTheirPages() {

@@ -8,6 +8,7 @@
 #include "ui/ProgramWindows.h"
 #include "ui/ScriptedUiHost.h"
 #include "ui/TF3rdAber.h"
+#include "ui/TFCrossSection.h"
 #include "ui/TFFTNval.h"
 #include "ui/TFLensdata.h"
 #include "ui/TFMTF.h"
@@ -266,6 +267,24 @@ private slots:
         const QString text = PdfPageText(pdf, 1);
         QVERIFY2(text.contains("lines / mm"), qPrintable(text));
         CheckFigureFillsTheFrame(pdf);
+    }
+
+    void crossSectionPrints() {
+        Open(Sample("cooke-triplet.ldt"));
+        main_->Action("actCrossSection")->trigger();
+        QVERIFY(Settled());
+        TFCrossSection& window = windows_->CrossSection();
+        QVERIFY(window.isVisible() && window.HasResult());
+        QAction* preview = window.Action("actPreview");
+        QVERIFY(preview->isEnabled());
+        const QString pdf = dir_->filePath("cross-section.pdf");
+        PrintFromPreview(pdf);
+        preview->trigger();
+        QCOMPARE(Preview().CurrentForm(), static_cast<TPVForm*>(&window));
+        QVERIFY(StartsLikePdf(pdf));
+        QCOMPARE(PdfPages(pdf), 1);
+        QVERIFY2(PdfPageText(pdf, 1).contains(" mm"), qPrintable(PdfPageText(pdf, 1))); // the scale bar
+        CheckFigureFillsTheFrame(pdf, 0.3); // a lens is wider than it is high
     }
 
     // The aberration window's hidden Form > "&Print": the print dialog, then the whole page.
