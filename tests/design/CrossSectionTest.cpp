@@ -1,6 +1,7 @@
 #include "design/CrossSection.h"
 
 #include "engine/Calculation.h"
+#include "model/LensFile.h"
 #include "support/ReferenceTrace.h"
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
@@ -489,6 +490,89 @@ TEST(CrossSectionDrawing, MirrorsStopsAndThePupilMark) {
         for (const DrawPoint& p : piece) EXPECT_GE(std::fabs(p.y), 4 - 1e-12);
     // The stop limits the beam: the outer rays pass inside its opening.
     for (const DrawnRay& ray : stopResult.rays) EXPECT_LT(std::fabs(ray.points.at(1).y), 4 + 1e-9);
+}
+
+// The classical Cassegrain of the samples: the light goes back from the primary to the secondary and
+// forward again through the primary's hole. The rays meet both mirrors on their conics and focus without
+// spherical aberration (a paraboloid with the hyperboloid k = -((m + 1)/(m - 1))^2, m = 5); the fitted
+// range holds the secondary in front of the start plane and the focus behind the primary.
+TEST(CrossSectionDrawing, ACassegrainsRaysGoBackAndForthWithinTheFittedView) {
+    Lens lens;
+    ASSERT_TRUE(ReadLensFile(lens, test::SourcePath("data/Lens/cassegrain.ldt")).Ok());
+    Drawn d(std::move(lens));
+    const CrossSectionResult result = d.Draw();
+    ASSERT_TRUE(result.valid);
+    ASSERT_TRUE(result.error.empty());
+    EXPECT_TRUE(Near(result.focalLength, 2000, 1e-9));
+    const double primary = 0.1 * result.focalLength, secondary = primary - 300, image = secondary + 500;
+    EXPECT_EQ(OutlineOf(result, 1).kind, FaceKind::Mirror);
+    EXPECT_EQ(OutlineOf(result, 2).kind, FaceKind::Mirror);
+    const auto conic = [](double c, double k, double h) {
+        return c * h * h / (1 + std::sqrt(1 - (1 + k) * c * c * h * h));
+    };
+    double zMin = result.zMin, zMax = result.zMax;
+    int traced = 0;
+    for (const DrawnRay& ray : result.rays) {
+        if (ray.lost) continue;
+        ASSERT_EQ(ray.points.size(), 4u) << ray.ray;
+        const DrawPoint onPrimary = ray.points[1], onSecondary = ray.points[2], end = ray.points[3];
+        EXPECT_TRUE(Near(onPrimary.z, primary + conic(-1 / 800.0, -1, onPrimary.y), 1e-9, 1e-9)) << ray.ray;
+        EXPECT_TRUE(Near(onSecondary.z, secondary + conic(-1 / 250.0, -2.25, onSecondary.y), 1e-9, 1e-9))
+            << ray.ray;
+        EXPECT_LT(onSecondary.z, onPrimary.z); // backwards to the secondary
+        EXPECT_GT(end.z, onSecondary.z);       // and forwards to the focus
+        EXPECT_TRUE(Near(end.z, image, 1e-9));
+        EXPECT_TRUE(Near(end.y, 0, 0, 1e-7)) << ray.ray; // a perfect axial focus
+        for (const DrawPoint& p : ray.points) {
+            EXPECT_GE(p.z, zMin);
+            EXPECT_LE(p.z, zMax);
+        }
+        ++traced;
+    }
+    EXPECT_GE(traced, 6);
+    EXPECT_LT(result.zMin, secondary); // the view reaches beyond the secondary and the focus
+    EXPECT_GT(result.zMax, image);
+}
+
+// A plane mirror tilted 45 degrees folds the beam: the profile is a straight line at 45 degrees, every ray
+// meets it on that line and leaves as the law of reflection says for its normal; the axial chief ray goes
+// on at right angles to the axis.
+TEST(CrossSectionDrawing, AFoldMirrorTurnsItsProfileAndTheRays) {
+    Lens lens = MakeLens({{"Glass", "60", "5", "1.5", "", "20"},
+                          {"Air", "-60", "30", "1", "", "20"},
+                          {"Mirror", "0", "70", "-1", "", "40"}});
+    lens.SetText(col::Theta, 4, "45"); // face 3
+    lens.SetDataModified(false);
+    Drawn d(std::move(lens));
+    CrossSectionSettings settings;
+    settings.angles = {{0, colours::Black}, {3, colours::Red}};
+    const CrossSectionResult result = d.Draw(settings);
+    ASSERT_TRUE(result.valid);
+    ASSERT_TRUE(result.error.empty());
+    const FaceOutline& mirror = OutlineOf(result, 3);
+    EXPECT_EQ(mirror.kind, FaceKind::Mirror);
+    const DrawLine& line = mirror.pieces.at(0);
+    const double uz = line.back().z - line.front().z, uy = line.back().y - line.front().y;
+    const double length = std::hypot(uz, uy);
+    EXPECT_TRUE(Near(std::fabs(std::atan2(uz, uy)) / kDegree, 45, 1e-9));
+    const double nz = uy / length, ny = -uz / length; // the unit normal of the drawn face
+    int checked = 0;
+    for (const DrawnRay& ray : result.rays) {
+        if (ray.lost) continue;
+        ASSERT_EQ(ray.points.size(), 5u);
+        EXPECT_LT(DistanceToLine(ray.points[3], line), 1e-9);
+        const double iz = ray.points[3].z - ray.points[2].z, iy = ray.points[3].y - ray.points[2].y;
+        const double oz = ray.points[4].z - ray.points[3].z, oy = ray.points[4].y - ray.points[3].y;
+        const double in = std::hypot(iz, iy), out = std::hypot(oz, oy);
+        const double dot = (iz * nz + iy * ny) / in;
+        EXPECT_TRUE(Near(oz / out, iz / in - 2 * dot * nz, 0, 1e-9)) << ray.angle << " " << ray.ray;
+        EXPECT_TRUE(Near(oy / out, iy / in - 2 * dot * ny, 0, 1e-9)) << ray.angle << " " << ray.ray;
+        if (ray.angle == 0 && ray.ray == 0) {
+            EXPECT_TRUE(Near(oz / out, 0, 0, 1e-12));
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
 }
 
 TEST(CrossSectionDrawing, TheTracerIsLeftAsItWasFound) {
