@@ -42,13 +42,15 @@ test: build
 ASAN_BUILD_DIR ?= build-asan
 SANITIZE_FLAGS := -fsanitize=address,undefined -fsanitize=float-cast-overflow -fno-sanitize-recover=all \
 	-fno-omit-frame-pointer
+# GCC's -Wmaybe-uninitialized is unreliable under the sanitizers (its manual says so; here it reports
+# libstdc++'s std::regex), so that one warning is off in this build only.
 # LeakSanitizer runs too; Qt and fontconfig leave no leak reports in these tests, so nothing is suppressed.
 SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 test-sanitize: deps
 	@cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Sanitize -DVITRIMO_BUILD_BENCH=OFF \
-		-DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1 $(SANITIZE_FLAGS)" \
+		-DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1 $(SANITIZE_FLAGS) -Wno-maybe-uninitialized" \
 		-DCMAKE_EXE_LINKER_FLAGS_SANITIZE="$(SANITIZE_FLAGS)" \
 		-DCMAKE_SHARED_LINKER_FLAGS_SANITIZE="$(SANITIZE_FLAGS)" >/dev/null
 	@cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
