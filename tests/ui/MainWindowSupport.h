@@ -2,9 +2,14 @@
 #pragma once
 
 #include "engine/Workbench.h"
+#include "model/FileIo.h"
+#include "ui/CalculationRunner.h"
 #include "ui/LensTableModel.h"
+#include "ui/ProgramWindows.h"
 #include "ui/TFLensdata.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -53,5 +58,38 @@ inline bool SetCell(TFLensdata& window, std::string_view column, int row, const 
     LensTableModel* model = window.TableModel();
     return model->setData(model->IndexOf(window.LensData().Column(column), row), text, Qt::EditRole);
 }
+
+// Processes events until the calculation on the runner has come back (at most `limitMs`); true when it has.
+inline bool WaitUntilIdle(const CalculationRunner& runner, int limitMs = 60000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (runner.Busy() && timer.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+    return !runner.Busy();
+}
+
+// The program as main() builds it, started afresh: `lensFile` as the last data of a new start folder, with
+// `settings` (when not empty) as its settings file; the main window shown, every other window made.
+struct ProgramUnderTest {
+    std::unique_ptr<QTemporaryDir> dir;
+    Benches benches;
+    std::unique_ptr<TFLensdata> main;
+    std::unique_ptr<ProgramWindows> windows;
+
+    bool Start(UiHost& host, const QString& lensFile, const std::string& settings = {}) {
+        windows.reset();
+        main.reset();
+        benches.Clear();
+        dir = std::make_unique<QTemporaryDir>();
+        if (!PlaceLastData(*dir, lensFile)) return false;
+        if (!settings.empty() && WriteFileAtomically(dir->filePath("vitrimo.ini").toStdString(), settings))
+            return false;
+        main = std::make_unique<TFLensdata>(benches.Fresh(), host, SetupIn(*dir, kSourceData));
+        windows = std::make_unique<ProgramWindows>(*main);
+        main->show();
+        return true;
+    }
+};
 
 } // namespace vitrimo::test

@@ -59,41 +59,25 @@ bool StartsLikePdf(const QString& file) {
 class PrintFromWindowsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
-    Benches benches_;
-    std::unique_ptr<TFLensdata> main_;
-    std::unique_ptr<ProgramWindows> windows_;
+    ProgramUnderTest program_;
+    std::unique_ptr<QTemporaryDir>& dir_ = program_.dir;
+    std::unique_ptr<TFLensdata>& main_ = program_.main;
+    std::unique_ptr<ProgramWindows>& windows_ = program_.windows;
 
     TPreviewDlg& Preview() { return windows_->Preview(); }
     TFSphAber& Figure() { return windows_->AberrationFigure(); }
 
     void Open(const QString& lensFile) {
-        windows_.reset();
-        main_.reset();
-        benches_.Clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(PlaceLastData(*dir_, lensFile));
         // The field tabs draw up to a maximum angle.
-        QVERIFY(!WriteFileAtomically(dir_->filePath("vitrimo.ini").toStdString(),
-                                     "[Aberration Fig]\nMax Angle for AS & DS=20\n"));
-        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
-        windows_ = std::make_unique<ProgramWindows>(*main_);
-        main_->show();
+        QVERIFY(program_.Start(host_, lensFile, "[Aberration Fig]\nMax Angle for AS & DS=20\n"));
         QPrinter& printer = Preview().Printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageMargins(QMarginsF(kMargin, kMargin, kMargin, kMargin), QPageLayout::Millimeter);
     }
 
-    bool Settled() {
-        QElapsedTimer timer;
-        timer.start();
-        while (main_->Runner().Busy() && timer.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::processEvents();
-        return !main_->Runner().Busy();
-    }
+    bool Settled() { return WaitUntilIdle(main_->Runner()); }
 
     static QString Sample(const char* name) { return kSourceData + "Lens/" + name; }
 
@@ -139,7 +123,7 @@ private slots:
     void cleanup() {
         windows_.reset();
         main_.reset();
-        benches_.Clear();
+        program_.benches.Clear();
     }
 
     // The third-order window's "Print": every cell of its grid on paper.

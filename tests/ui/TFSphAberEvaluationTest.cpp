@@ -71,36 +71,21 @@ double StandardDeviation(const std::vector<double>& values, const std::vector<do
 class TFSphAberEvaluationTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
-    Benches benches_;
-    std::unique_ptr<TFLensdata> main_;
-    std::unique_ptr<ProgramWindows> windows_;
+    ProgramUnderTest program_;
+    std::unique_ptr<QTemporaryDir>& dir_ = program_.dir;
+    std::unique_ptr<TFLensdata>& main_ = program_.main;
+    std::unique_ptr<ProgramWindows>& windows_ = program_.windows;
     QString lensPath_;
 
     TFSphAber& Figure() { return windows_->AberrationFigure(); }
 
     void Open(const QString& lensFile, const QString& settings = QString()) {
-        windows_.reset();
-        main_.reset();
-        benches_.Clear();
-        dir_ = std::make_unique<QTemporaryDir>();
         lensPath_ = lensFile;
-        QVERIFY(PlaceLastData(*dir_, lensFile));
-        if (!settings.isEmpty())
-            WriteFileAtomically(dir_->filePath("vitrimo.ini").toStdString(), settings.toStdString());
-        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
-        windows_ = std::make_unique<ProgramWindows>(*main_);
-        main_->show();
+        QVERIFY(program_.Start(host_, lensFile, settings.toStdString()));
     }
 
-    bool Settled() {
-        QElapsedTimer timer;
-        timer.start();
-        while (main_->Runner().Busy() && timer.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return !main_->Runner().Busy();
-    }
+    bool Settled() { return WaitUntilIdle(main_->Runner()); }
 
     // The FFT size dialog, once it is open: `setUp` on it, then a button.
     void AnswerFftDialog(TFFTNval::Choice choice, std::function<void(TFFTNval&)> setUp = {}) {

@@ -28,35 +28,20 @@ using namespace vitrimo::test;
 class TFSphAberTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
-    Benches benches_;
-    std::unique_ptr<TFLensdata> main_;
-    std::unique_ptr<ProgramWindows> windows_;
+    ProgramUnderTest program_;
+    std::unique_ptr<QTemporaryDir>& dir_ = program_.dir;
+    std::unique_ptr<TFLensdata>& main_ = program_.main;
+    std::unique_ptr<ProgramWindows>& windows_ = program_.windows;
 
     TFSphAber& Figure() { return windows_->AberrationFigure(); }
 
     void Open(const QString& lensFile, const QString& settings = QString()) {
-        windows_.reset();
-        main_.reset();
-        benches_.Clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(PlaceLastData(*dir_, lensFile));
-        if (!settings.isEmpty())
-            WriteFileAtomically(dir_->filePath("vitrimo.ini").toStdString(), settings.toStdString());
-        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
-        windows_ = std::make_unique<ProgramWindows>(*main_);
-        main_->show();
+        QVERIFY(program_.Start(host_, lensFile, settings.toStdString()));
     }
 
     // Waits until the calculation the last command started on the runner's thread has come back.
-    bool Settled() {
-        QElapsedTimer timer;
-        timer.start();
-        while (main_->Runner().Busy() && timer.elapsed() < 30000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return !main_->Runner().Busy();
-    }
+    bool Settled() { return WaitUntilIdle(main_->Runner(), 30000); }
 
     static QString Sample(const char* name) {
         return QStringLiteral(VITRIMO_SOURCE_DIR "/data/Lens/") + name;

@@ -29,31 +29,15 @@ using namespace vitrimo::test;
 class TFValClcTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
     ScriptedUiHost host_;
-    Benches benches_;
-    std::unique_ptr<TFLensdata> main_;
-    std::unique_ptr<ProgramWindows> windows_;
+    ProgramUnderTest program_;
+    std::unique_ptr<QTemporaryDir>& dir_ = program_.dir;
+    std::unique_ptr<TFLensdata>& main_ = program_.main;
+    std::unique_ptr<ProgramWindows>& windows_ = program_.windows;
 
-    void Open(const QString& lensFile) {
-        windows_.reset();
-        main_.reset();
-        benches_.Clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(PlaceLastData(*dir_, lensFile));
-        main_ = std::make_unique<TFLensdata>(benches_.Fresh(), host_, SetupIn(*dir_, kSourceData));
-        windows_ = std::make_unique<ProgramWindows>(*main_);
-        main_->show();
-    }
+    void Open(const QString& lensFile) { QVERIFY(program_.Start(host_, lensFile)); }
 
-    bool Settled() {
-        QElapsedTimer timer;
-        timer.start();
-        while (main_->Runner().Busy() && timer.elapsed() < 120000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::processEvents();
-        return !main_->Runner().Busy();
-    }
+    bool Settled() { return WaitUntilIdle(main_->Runner(), 120000); }
 
     static QString Triplet() { return QStringLiteral(VITRIMO_SOURCE_DIR "/data/Lens/cooke-triplet.ldt"); }
 
