@@ -20,6 +20,7 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
                                      AddBendCommand(app),    AddSpotCommand(app),   AddWavefrontCommand(app),
                                      AddPsfCommand(app),     AddMtfCommand(app),    AddMeritCommand(app),
                                      AddOptimiseCommand(app)};
+    commands.push_back(AddReportCommand(app));
 #ifdef VITRIMO_WITH_FIGURES
     commands.push_back(AddFigureCommand(app));
 #endif

@@ -136,6 +136,28 @@ void ParaxialTrace::Run(const Lens& lens, const SurfaceArrays& arrays) {
     if (!imageValid_) imageOnLastFace_ = true;
 }
 
+std::optional<ParaxialTrace::Pupil> ParaxialTrace::ExitPupil(const SurfaceArrays& arrays,
+                                                             int stopSurface) const {
+    const int n = surfaceCount_;
+    if (!traced_ || stopSurface < 1 || stopSurface > n || arrays.Count() <= n) return std::nullopt;
+    // The ray leaves the centre of the stop with reduced angle 1; the stop's own face does not bend it.
+    long double alpha = 1, height = 0, contributions = 1;
+    for (int i = stopSurface + 1; i <= n; ++i) {
+        height -= reduced_[i - 1] * alpha;
+        alpha += height * power_[i];
+        contributions += std::fabs(height * power_[i]);
+    }
+    // Parallel to the axis within the rounding of the sum: the pupil lies at infinity.
+    if (std::fabs(alpha) <= 1e-12L * contributions) return std::nullopt;
+    // Where the ray crosses the axis after the last face, as a reduced distance, then in the medium.
+    const long double reduced = height / alpha;
+    const long double marginal = height_[n - 1] - reduced * alpha_[n];
+    const double distance = static_cast<double>(std::fabs(arrays.surfaces[n].indexD) * reduced);
+    const double magnification = static_cast<double>(std::fabs(marginal));
+    if (!std::isfinite(distance) || !std::isfinite(magnification)) return std::nullopt;
+    return Pupil{distance, magnification};
+}
+
 void ParaxialTrace::ApplyTo(Lens& lens) const {
     lens.SetParaxialResults(focalLength_, backFocalDistance_);
     if (refocus_) lens.RefocusLastDistance(*refocus_);

@@ -48,6 +48,20 @@ public:
     static double EntrancePupilDistance(const Lens& lens, int stopSurface);
     static double EntrancePupilDistance(const SurfaceArrays& arrays, int stopSurface);
 
+    // The paraxial exit pupil, the image of the stop seen from the image side, from the last run: a ray
+    // from the centre of the stop traced forward through the faces after it.
+    //  - distance: from the last face to the exit pupil along the light, in the image medium (measured
+    //    like the back focal distance); negative when the pupil lies before the last face.
+    //  - magnification: exit pupil diameter / entrance pupil diameter, from the marginal ray of the last
+    //    run (height 1 in the entrance pupil) met in the exit pupil plane.
+    // nullopt without a stop, when the run could not trace the lens, or when the stop is imaged to
+    // infinity (a lens telecentric on the image side).
+    struct Pupil {
+        double distance = 0;
+        double magnification = 0;
+    };
+    std::optional<Pupil> ExitPupil(const SurfaceArrays& arrays, int stopSurface) const;
+
     // The last run could trace the lens (it has faces, and every face an index at the d line). When it
     // could not, there is no focal length at all: neither a number nor "afocal".
     bool Traced() const { return traced_; }

@@ -119,6 +119,7 @@ inline const Wording MenuOpen{"&Open...", "開く(&O)..."};
 inline const Wording MenuSave{"&Save", "上書き保存(&S)"};
 inline const Wording MenuSaveAs{"Save &As...", "名前を付けて保存(&A)..."};
 inline const Wording MenuPrint{"&Print...", "印刷(&P)..."};
+inline const Wording MenuReport{"Repor&t...", "レポート(&T)..."};
 inline const Wording MenuPrintSetup{"P&rint Setup...", "プリンタの設定(&R)..."};
 inline const Wording MenuSaveIni{"Save &Inifile", "設定の保存(&I)"};
 inline const Wording MenuExit{"E&xit", "終了(&X)"};

@@ -5,6 +5,7 @@
 #include "ui/CalculationRunner.h"
 #include "ui/MainWindowTexts.h"
 #include "ui/OptimizationTexts.h"
+#include "ui/ReportWindow.h"
 #include "ui/TCorrFactor.h"
 #include "ui/TF3rdAber.h"
 #include "ui/TFBending.h"
@@ -33,7 +34,8 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
       aberration_(new TFSphAber(main, *wavelengths_, *angleTable_)),
       crossSection_(new TFCrossSection(main, *angleTable_, *wavelengths_)),
       preview_(new TPreviewDlg(main.HostOf(), &main)), conditions_(new TCorrFactor(main)),
-      progress_(new TFValClc(main, *conditions_)), bending_(new TFBending(main, *aberration_, *thirdOrder_)) {
+      progress_(new TFValClc(main, *conditions_)), bending_(new TFBending(main, *aberration_, *thirdOrder_)),
+      report_(new ReportWindow(main, [this] { return aberration_->AngleTable().Angles(); })) {
     // The aberration window's "MTF Show" opens the MTF of the picture it shows: the diffraction OTF from its
     // FFT Image tab, the geometrical OTF of the spot diagram otherwise; "RMS Cal" the Strehl-ratio mode.
     aberration_->mtfShow = [this] {
@@ -110,6 +112,10 @@ ProgramWindows::ProgramWindows(TFLensdata& main)
     QObject::connect(mtf_->Button("previewButton"), &QPushButton::clicked, preview_,
                      [this] { preview_->ShowFor(*mtf_); });
     crossSection_->SetPreview([this](TFCrossSection& window) { preview_->ShowFor(window); });
+    report_->SetPreview([this](ReportWindow& window) { preview_->ShowFor(window); });
+    // The prescription report: the image height is given for the aberration window's angle table.
+    QObject::connect(main.Action("actReport"), &QAction::triggered, report_,
+                     [this] { report_->ShowReport(); });
 
     // The bending window, from the main window's toolbar and the aberration window's Data menu and toolbar.
     main.MakeAnalysisCommand("tbBending", [this] { bending_->Start(); });

@@ -24,6 +24,7 @@ class TFSphAber;
 class TFValClc;
 class TFWaveLgthSlct;
 class TPreviewDlg;
+class ReportWindow;
 
 class ProgramWindows {
 public:
@@ -43,6 +44,8 @@ public:
     TCorrFactor& Conditions() { return *conditions_; }
     TFValClc& Progress() { return *progress_; }
     TFBending& Bending() { return *bending_; }
+    // File > Report...: the prescription report.
+    ReportWindow& Report() { return *report_; }
 
     // Tool > "&MTF - Angle" before its window calculates: asks the highest spatial frequency (the MTF
     // window's last one the default), then the field angles in the angle table dialog, into the MTF
@@ -71,6 +74,7 @@ private:
     TCorrFactor* conditions_;
     TFValClc* progress_;
     TFBending* bending_;
+    ReportWindow* report_;
 };
 
 } // namespace vitrimo

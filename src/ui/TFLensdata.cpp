@@ -265,6 +265,7 @@ void TFLensdata::BuildFileMenu() {
     file->addAction(MakeAction("actSave", MenuSave, &HintSave));
     file->addAction(MakeAction("actSaveAs", MenuSaveAs));
     file->addSeparator();
+    file->addAction(MakeAction("actReport", MenuReport));
     file->addAction(MakeAction("actPrint", MenuPrint));
     file->addAction(MakeAction("actPrintSetup", MenuPrintSetup));
     file->addSeparator();

@@ -54,6 +54,7 @@ private slots:
         QTest::newRow("not enough total memory") << 278 << "aberration.html";
         QTest::newRow("MTF window") << 1045 << "mtf.html";
         QTest::newRow("cross-section window") << 127 << "cross-section.html";
+        QTest::newRow("prescription report") << 2001 << "report.html";
         QTest::newRow("contents") << 0 << "index.html";
     }
     void topicsOpenTheirPages() {
