@@ -191,7 +191,7 @@ std::optional<double> RealChiefHeight(RayTracer& tracer, double angle, Host& hos
     if (!outcome.completed) {
         why = outcome.error.empty() ? "the trace was stopped" : outcome.error;
     } else if (w >= tracer.TracedWavelengthCount() || tracer.Bundle().Vignetted(0, w, 0)) {
-        why = "the chief ray does not pass the lens";
+        why = "the chief ray is vignetted or obscured";
     } else if (const auto point = tracer.ImageSurfacePoint(0, w)) {
         height = std::hypot((*point)[0], (*point)[1]);
     } else {

@@ -133,10 +133,15 @@ void HtmlGrid(std::string& out, const Grid& grid) {
 }
 
 void HtmlQuantities(std::string& out, const std::vector<ReportQuantity>& quantities) {
+    const bool notes = std::any_of(quantities.begin(), quantities.end(),
+                                   [](const ReportQuantity& q) { return !q.note.empty(); });
     out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
-    for (const ReportQuantity& q : quantities)
+    for (const ReportQuantity& q : quantities) {
         out += "<tr><th align=\"left\">" + EscapeHtml(q.label) + "</th><td class=\"n\" align=\"right\">" +
-               EscapeHtml(QuantityText(q)) + "</td><td class=\"note\">" + EscapeHtml(q.note) + "</td></tr>\n";
+               EscapeHtml(QuantityText(q)) + "</td>";
+        if (notes) out += "<td class=\"note\">" + EscapeHtml(q.note) + "</td>";
+        out += "</tr>\n";
+    }
     out += "</table>\n";
 }
 
@@ -146,8 +151,7 @@ constexpr const char* kStyle = "body { font-family: sans-serif; font-size: 13px;
                                "th, td { border: 1px solid #999; padding: 2px 6px; }\n"
                                "th { background: #eee; }\n"
                                "td.n { text-align: right; font-family: monospace; white-space: nowrap; }\n"
-                               "td.note, p.remark { color: #555; }\n"
-                               "p.memo { white-space: pre-wrap; }\n";
+                               "td.note, p.remark { color: #555; }\n";
 
 } // namespace
 

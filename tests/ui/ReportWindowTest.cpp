@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QtTest>
 #include <cmath>
@@ -20,12 +21,10 @@ using namespace vitrimo::test;
 
 namespace {
 
-// The number after `label` on its line of the shown report.
+// The number after `label` in the shown report (the browser's plain text puts each cell on a line).
 double ValueAfter(const QString& text, const QString& label) {
-    const int at = text.indexOf(label);
-    if (at < 0) return -1e300;
-    const QString line = text.mid(at + label.size(), text.indexOf('\n', at) - at - label.size()).trimmed();
-    return ParseNumber(line.section(' ', 0, 0).toStdString()).value_or(-1e300);
+    const auto match = QRegularExpression(QRegularExpression::escape(label) + "\\s+(-?[0-9.]+)").match(text);
+    return match.hasMatch() ? ParseNumber(match.captured(1).toStdString()).value_or(-1e300) : -1e300;
 }
 
 QString Read(const QString& path) {
@@ -55,7 +54,7 @@ private slots:
         program_.main.reset();
     }
 
-    // The double Gauss of the samples: f = 99.97324 mm (vitrimo-cli info and the published design).
+    // The double Gauss of the samples: f = 99.97325 mm (vitrimo-cli info, shown rounded to 1e-6 mm).
     void fileReportShowsTheLens() {
         ReportWindow& window = Open();
         QVERIFY(window.isVisible());
@@ -70,7 +69,7 @@ private slots:
         QVERIFY(SetCell(*program_.main, "r", 2, "60"));
         window.Button("refreshButton")->click();
         const double changed = ValueAfter(window.Browser()->toPlainText(), "Effective focal length (EFL)");
-        QVERIFY(changed > 0 && std::fabs(changed - 99.97324) > 0.01);
+        QVERIFY(changed > 0 && std::fabs(changed - 99.97325) > 0.01);
         QCOMPARE(window.Browser()->toPlainText().count("60.0000"), 1);
     }
 
@@ -86,7 +85,7 @@ private slots:
         QCOMPARE(ValueAfter(shown, "Largest field angle"), 18.0);
         // The paraxial image height is f tan(18 degrees).
         QVERIFY(std::fabs(ValueAfter(shown, "Image height (paraxial)") -
-                          99.97324 * std::tan(18 * std::numbers::pi / 180)) < 1e-3);
+                          99.97325 * std::tan(18 * std::numbers::pi / 180)) < 1e-3);
     }
 
     void savingWritesTheFileOrTellsWhy() {
