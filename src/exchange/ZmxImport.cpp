@@ -638,8 +638,10 @@ DecodedText DecodeZmxBytes(std::string_view bytes) {
     return result;
 }
 
-ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const std::string& sourceName) {
+ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const std::string& sourceName,
+                        const Lens* base) {
     ZmxImport result;
+    if (base) result.lens = *base;
     const DecodedText decoded = DecodeZmxBytes(bytes);
     if (!decoded.error.empty()) {
         result.error = sourceName + " is not a lens file: " + decoded.error + ".";
@@ -656,6 +658,9 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
         lens.ResetTable();
         Builder build(data, lookup, result.unsupported, lens);
         build.medium = Builder::Air();
+        build.Indices(1, Builder::Air());
+        lens.SetText(col::RFix, 1, "");
+        lens.SetText(col::LFix, 1, "");
 
         const ZmxSurface& object = data.surfaces.front();
         if (object.curvature != 0)
@@ -731,6 +736,7 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
             }
         }
         WriteMemo(data, sourceName, lens);
+        if (lens.RadiusMode()) lens.ConvertDiameterCells(true);
         lens.SetDataModified(false);
         lens.MarkArraysStale();
     } catch (const ImportFault& fault) {
@@ -741,7 +747,7 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
     return result;
 }
 
-ZmxImport ImportZmxFile(const std::string& path, const GlassLookup& lookup) {
+ZmxImport ImportZmxFile(const std::string& path, const GlassLookup& lookup, const Lens* base) {
     std::string bytes;
     if (auto error = ReadWholeFile(path, bytes, kMaxDataFileBytes)) {
         ZmxImport result;
@@ -749,7 +755,7 @@ ZmxImport ImportZmxFile(const std::string& path, const GlassLookup& lookup) {
         return result;
     }
     const auto slash = path.find_last_of('/');
-    return ImportZmxText(bytes, lookup, slash == std::string::npos ? path : path.substr(slash + 1));
+    return ImportZmxText(bytes, lookup, slash == std::string::npos ? path : path.substr(slash + 1), base);
 }
 
 } // namespace vitrimo

@@ -49,11 +49,13 @@ struct ZmxImport {
 inline constexpr int kMaxZmxSurfaces = 2000;
 
 // Imports file bytes. `sourceName` names the file in the memo. Glass names are resolved with `lookup`
-// only.
-ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const std::string& sourceName);
+// only. The new lens starts as a reset copy of `base` when one is given (the program's lens: its radius
+// display, wavelength colours and change counter carry on), else as a new lens.
+ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const std::string& sourceName,
+                        const Lens* base = nullptr);
 
 // Reads the file (at most kMaxDataFileBytes) and imports it.
-ZmxImport ImportZmxFile(const std::string& path, const GlassLookup& lookup);
+ZmxImport ImportZmxFile(const std::string& path, const GlassLookup& lookup, const Lens* base = nullptr);
 
 // The file bytes as UTF-8 or 8-bit text, or the reason they are not a text file.
 struct DecodedText {
