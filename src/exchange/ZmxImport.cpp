@@ -21,7 +21,7 @@ constexpr double kInfiniteObject = 1e10;
 constexpr double kMaxCurvature = 1e6;
 constexpr double kMaxAngle = 3600;
 constexpr double kMaxCoefficient = 1e100;
-constexpr int kMaxListed = 100; // wavelengths and fields read from a file
+constexpr int kMaxListed = 1000; // wavelengths and fields read from a file
 constexpr double kSnapLength = 1e-9;
 constexpr double kSnapAngle = 1e-9;
 
