@@ -90,15 +90,19 @@ ZmxExport ExportZmxText(const Lens& lens) {
     w.Line("PWAV " + std::to_string(primary));
 
     // The object.
+    const int last = lens.RowCount() - 1;
+    // The faces run to the last row, or to the row before a focal plane that ends the table.
+    const int lastOptical = last >= 3 && lens.RowType(last) == SurfaceType::FocalPlane ? last - 1 : last;
     int firstRow = 2;
-    double objectDistance = 0;
+    // The object lies the object row's distance before face 1 (usually 0: face 1 is a plane at the object).
+    double objectDistance = std::abs(w.Value(col::Distance, 1)) + w.Value(col::Dx, 2);
     if (!infinite) {
         const bool plainPlane =
-            lens.RowCount() > 3 && lens.Text(col::GlassName, 2) == "Air" && w.Value(col::R, 2) == 0 &&
+            lastOptical >= 3 && lens.Text(col::GlassName, 2) == "Air" && w.Value(col::R, 2) == 0 &&
             w.Value(col::Y, 2) + w.Value(col::Dy, 2) == 0 && w.Value(col::Z, 2) + w.Value(col::Dz, 2) == 0 &&
             w.Value(col::Theta, 2) + w.Value(col::DTheta, 2) == 0 && lens.RowType(2) == SurfaceType::Plain;
         if (plainPlane) {
-            objectDistance = std::abs(w.Value(col::Distance, 2)) + w.Value(col::Dx, 3);
+            objectDistance += std::abs(w.Value(col::Distance, 2)) + w.Value(col::Dx, 3);
             firstRow = 3;
         }
     }
@@ -106,7 +110,6 @@ ZmxExport ExportZmxText(const Lens& lens) {
     w.Line("  CURV 0");
     w.Line(infinite ? "  DISZ INFINITY" : "  DISZ " + Number(objectDistance));
 
-    const int last = lens.RowCount() - 1;
     const bool focalPlane = lens.RowType(last) == SurfaceType::FocalPlane && last >= firstRow;
     const int lastFace = focalPlane ? last - 1 : last;
     int sign = 1;

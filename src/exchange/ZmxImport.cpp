@@ -674,14 +674,17 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
         lens.SetText(col::EffectiveDiameter, 1, LengthText(beam));
         lens.SetText(col::Diameter, 1, LengthText(beam));
         if (!object.infinite) {
-            if (object.thickness <= 0)
+            if (object.thickness < 0)
                 throw ImportFault{"the object distance " + FormatShortest(object.thickness) +
                                   " is not in front of the lens"};
             lens.SetText(col::GlassName, 1, "Object");
             lens.SetText(col::RFix, 1, "x");
             lens.SetText(col::LFix, 1, "x");
             lens.SetText(col::Remarks, 1, "Limited distance");
-            // The object's distance belongs to a plane in air right after the object row.
+        }
+        if (!object.infinite && object.thickness > 0) {
+            // The object's distance belongs to a plane in air right after the object row (an object on
+            // the first surface needs none).
             lens.AddFace();
             const int row = lens.RowCount() - 1;
             build.Row(row, "Air");
@@ -696,6 +699,7 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
         std::size_t lastFace = 0;
         for (std::size_t k = 1; k < image; ++k)
             if (data.surfaces[k].type != "COORDBRK") lastFace = k;
+        if (lastFace == 0) throw ImportFault{"the file has no lens surface between object and image"};
         for (std::size_t k = 1; k < image; ++k) {
             const ZmxSurface& s = data.surfaces[k];
             if (s.type == "COORDBRK")
@@ -703,7 +707,6 @@ ZmxImport ImportZmxText(std::string_view bytes, const GlassLookup& lookup, const
             else
                 build.Face(s, k == lastFace);
         }
-        if (lens.RowCount() < 3) throw ImportFault{"the file has no lens surface between object and image"};
         build.Image(data.surfaces[image]);
 
         // The stop: an air plane marked as such; a lens face gets a plane of its own just before it, unless

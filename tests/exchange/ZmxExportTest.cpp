@@ -120,6 +120,16 @@ TEST(ZmxExport, AnObjectAtALimitedDistanceComesBack) {
     ExpectSameOptics(lens, back);
 }
 
+TEST(ZmxExport, AnObjectOnTheFirstFaceComesBack) {
+    // An object at a limited distance whose first face is a lens face: the object lies on that face.
+    Lens lens = MakeLens({Face{"N-BK7", "30", "4", "1"}, Face{"Air", "-30", "60", "1"}});
+    Glass(lens, 2, "N-BK7");
+    SetCells(lens, {{col::GlassName, 1, "Object"}, {col::Remarks, 1, "Limited distance"}});
+    const Lens back = RoundTrip(lens);
+    EXPECT_EQ(back.Text(col::GlassName, 1), "Object");
+    ExpectSameOptics(lens, back);
+}
+
 TEST(ZmxExport, WhatTheFileCannotCarryIsListed) {
     Lens lens = MakeLens({Face{"Ideal Lens", "50", "50", "1"}, Face{"Screen", "0", "10", "1", "Screen"}});
     lens.SetText(col::HideDiameter, 2, "2");

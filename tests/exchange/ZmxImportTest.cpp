@@ -392,6 +392,8 @@ TEST(ZmxImport, MalformedFilesGiveAMessageAndNoLens) {
         {"huge wavelength count", "WAVM 100000 0.5 1\n" + good, "out of range"},
         {"not sequential", "MODE NSC\n" + good, "sequential"},
         {"unknown unit", "UNIT FURLONG\n" + good, "unit"},
+        {"an object at a distance and nothing else", "SURF 0\n DISZ 300\nSURF 1\n",
+         "no lens surface between"},
         {"object behind the lens", "SURF 0\n DISZ -5\nSURF 1\n" + kFront + "SURF 2\n" + kBack + "SURF 3\n",
          "object distance"},
     };
