@@ -21,7 +21,7 @@
 //
 // What changes the optics but cannot be expressed (another surface type, a term in r^2 or r^16, a
 // multi-configuration file, a pickup or solve other than on the last distance, a turn about the axis, a
-// thickness against the direction of the light, a decentered image) is listed in `unsupported`, one
+// thickness against the direction of the light) is listed in `unsupported`, one
 // line each; the caller decides whether to keep the lens. Keywords that do not change the optics are
 // skipped quietly. Faults that leave no lens to keep -- text that is not a lens file, surfaces out of
 // order, a number that is not finite or absurdly large, a glass that no catalogue knows and the file

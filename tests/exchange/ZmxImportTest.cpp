@@ -290,6 +290,32 @@ TEST(ZmxImport, AFiniteObjectDistanceBecomesTheObjectRowAndAPlaneAtThatDistance)
     EXPECT_GT(copy.BackFocalDistance(), 0);
 }
 
+TEST(ZmxImport, AStopOnALensFaceGetsAPlaneOfItsOwn) {
+    // The stop on the second element's front face, in air: a plane at that face's vertex carries it.
+    const std::string text = File({kFront, "  CURV -0.02\n  DISZ 3\n  DIAM 10\n",
+                                   "  CURV 0.01\n  DISZ 2\n  GLAS F2 0 0 1.62 36.37\n  DIAM 8\n  STOP\n",
+                                   "  CURV 0\n  DISZ 40\n  DIAM 8\n"});
+    const ZmxImport imported = ImportZmxText(text, Catalogues(), "stop.zmx");
+    ASSERT_TRUE(imported.Ok()) << imported.error;
+    const Lens& lens = imported.lens;
+    ASSERT_EQ(lens.RowCount(), 7);
+    test::ExpectCells(lens, {{col::No, 4, "3"},
+                             {col::GlassName, 4, "Air"},
+                             {col::R, 4, "0"},
+                             {col::Distance, 4, "0"},
+                             {col::Remarks, 4, "Stop Plane"},
+                             {col::EffectiveDiameter, 4, "16"},
+                             {col::Distance, 3, "3"},
+                             {col::No, 5, "4"},
+                             {col::GlassName, 5, "F2"},
+                             {col::R, 5, "100"}});
+    Lens copy = lens;
+    test::ScriptedHost host;
+    ParaxialTrace paraxial;
+    ASSERT_EQ(PrepareForCalculation(copy, paraxial, host), Readiness::Ready);
+    EXPECT_EQ(copy.StopSurfaceIndex(), 3);
+}
+
 TEST(ZmxImport, GlassesResolveInTheCatalogues) {
     const ZmxImport imported = ImportZmxText(File({kFront, kBack}), Catalogues(), "g.zmx");
     ASSERT_TRUE(imported.Ok()) << imported.error;
