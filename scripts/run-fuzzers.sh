@@ -27,6 +27,7 @@ extra_seeds() {
     lens_file) ls "$PWD"/data/Lens/*.ldt ;;
     glass_catalogue) ls "$PWD"/data/{Sumita,Ohara,Hoya,Schott}.txt ;;
     rgb_table) ls "$PWD"/data/RGBtable.txt ;;
+    zmx_import) ls "$PWD"/tests/exchange/data/*.zmx ;;
     esac
 }
 

@@ -13,7 +13,8 @@ import sys
 
 ORDER = ["model", "glass", "engine", "evaluation", "design", "figures"]
 ALLOWED = {layer: set(ORDER[: k + 1]) for k, layer in enumerate(ORDER)}
-# exchange (lenses and reports in and out) stands on the calculating layers, beside figures.
+# exchange (lens files of other programs in and out, the prescription report) stands on the calculating
+# layers, beside figures; no Qt.
 ALLOWED["exchange"] = set(ORDER[:5]) | {"exchange"}
 ALLOWED["ui"] = set(ORDER) | {"exchange", "ui"}
 ALLOWED["cli"] = set(ORDER) | {"exchange", "cli"}

@@ -21,6 +21,8 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
                                      AddPsfCommand(app),     AddMtfCommand(app),    AddMeritCommand(app),
                                      AddOptimiseCommand(app)};
     commands.push_back(AddReportCommand(app));
+    commands.push_back(AddImportCommand(app));
+    commands.push_back(AddExportCommand(app));
 #ifdef VITRIMO_WITH_FIGURES
     commands.push_back(AddFigureCommand(app));
 #endif

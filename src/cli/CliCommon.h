@@ -49,6 +49,8 @@ Command AddFigureCommand(CLI::App& app);
 Command AddMeritCommand(CLI::App& app);
 Command AddOptimiseCommand(CLI::App& app);
 Command AddReportCommand(CLI::App& app);
+Command AddImportCommand(CLI::App& app);
+Command AddExportCommand(CLI::App& app);
 
 // The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
 std::string ProgramDataDir();

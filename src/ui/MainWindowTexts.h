@@ -111,6 +111,19 @@ inline const Wording OpenDialogTitle{"Lens Data File", "レンズデータファ
 inline const Wording SaveDialogTitle{"Save As", "名前を付けて保存"};
 inline constexpr std::string_view OpenFilter = "Lens Data   *.ldt (Text file)|*.ldt|All File|*.*";
 inline constexpr std::string_view SaveFilter = "Lens Data (Text file)|*.ldt|All Files|*.*";
+// Lens files of other design programs.
+inline const Wording ImportDialogTitle{"Import Lens File", "レンズファイルのインポート"};
+inline const Wording ExportDialogTitle{"Export Lens File", "レンズファイルのエクスポート"};
+inline constexpr std::string_view ExchangeFilter =
+    "Lens File of other programs (*.zmx)|*.zmx;*.ZMX|All Files|*.*";
+inline Wording ImportUnsupported(const std::string& list) {
+    return {"The file holds what this program cannot express:\r\n" + list + "\r\nImport the lens without it?",
+            "このプログラムで表せない内容があります:\r\n" + list + "\r\nそれを除いてインポートしますか?"};
+}
+inline Wording ExportNotCarried(const std::string& list) {
+    return {"The lens file was written without:\r\n" + list,
+            "次の内容を除いてレンズファイルを書き出しました:\r\n" + list};
+}
 
 // ---- Menus ----
 inline const Wording MenuFile{"&File", "ファイル(&F)"};
@@ -122,6 +135,8 @@ inline const Wording MenuPrint{"&Print...", "印刷(&P)..."};
 inline const Wording MenuReport{"Repor&t...", "レポート(&T)..."};
 inline const Wording MenuPrintSetup{"P&rint Setup...", "プリンタの設定(&R)..."};
 inline const Wording MenuSaveIni{"Save &Inifile", "設定の保存(&I)"};
+inline const Wording MenuImport{"&Import...", "インポート(&I)..."};
+inline const Wording MenuExport{"&Export...", "エクスポート(&E)..."};
 inline const Wording MenuExit{"E&xit", "終了(&X)"};
 
 inline const Wording MenuEdit{"&Edit", "編集(&E)"};

@@ -1,5 +1,7 @@
 #include "ui/TFLensdata.h"
 
+#include "exchange/ZmxExport.h"
+#include "exchange/ZmxImport.h"
 #include "model/FileIo.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
@@ -265,7 +267,10 @@ void TFLensdata::BuildFileMenu() {
     file->addAction(MakeAction("actSave", MenuSave, &HintSave));
     file->addAction(MakeAction("actSaveAs", MenuSaveAs));
     file->addSeparator();
+    file->addAction(MakeAction("actImport", MenuImport));
+    file->addAction(MakeAction("actExport", MenuExport));
     file->addAction(MakeAction("actReport", MenuReport));
+    file->addSeparator();
     file->addAction(MakeAction("actPrint", MenuPrint));
     file->addAction(MakeAction("actPrintSetup", MenuPrintSetup));
     file->addSeparator();
@@ -457,6 +462,8 @@ void TFLensdata::ConnectCommands() {
     connect(Action("actOpen"), &QAction::triggered, this, &TFLensdata::FileOpen);
     connect(Action("actSave"), &QAction::triggered, this, &TFLensdata::FileSave);
     connect(Action("actSaveAs"), &QAction::triggered, this, [this] { FileSaveAs(); });
+    connect(Action("actImport"), &QAction::triggered, this, &TFLensdata::FileImport);
+    connect(Action("actExport"), &QAction::triggered, this, &TFLensdata::FileExport);
     connect(Action("actSaveIni"), &QAction::triggered, this, &TFLensdata::Inifile1Click);
     connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("tbExit"), &QAction::triggered, this, &QWidget::close);
@@ -918,6 +925,64 @@ void TFLensdata::FileOpen() {
                            {QString::fromUtf8(mainTexts::OpenFilter.data())});
     if (path.isEmpty()) return;
     ReadUserFile(path);
+}
+
+void TFLensdata::FileImport() {
+    if (AskSaveChanges() == SaveAnswer::Cancel) return;
+    const QString path =
+        host_.OpenFileName(mainTexts::ImportDialogTitle, QString::fromStdString(workspace_.dataDir),
+                           {QString::fromUtf8(mainTexts::ExchangeFilter.data())});
+    if (path.isEmpty()) return;
+    ImportUserFile(path);
+}
+
+bool TFLensdata::ImportUserFile(const QString& path) {
+    auto catalogues = std::make_shared<GlassCatalogues>(workspace_, programDataDir_.toStdString());
+    ZmxImport imported = ImportZmxFile(
+        path.toStdString(), ChainGlassLookups({extraGlassLookup_, BuiltInGlassLookup(catalogues)}), &lens_);
+    if (!imported.Ok()) {
+        host_.Tell(MessageKind::Error, mainTexts::CannotRead(imported.error));
+        return false;
+    }
+    if (!imported.unsupported.empty()) {
+        std::string list;
+        for (const std::string& item : imported.unsupported) list += item + "\r\n";
+        if (host_.Ask(MessageKind::Warning, mainTexts::ImportUnsupported(list), ButtonYes | ButtonNo) !=
+            ButtonYes)
+            return false;
+    }
+    // The imported lens is a new, unsaved prescription.
+    lens_ = std::move(imported.lens);
+    lens_.SetFileName("");
+    saveDialogFileName_.clear();
+    lens_.MarkChanged();
+    AfterTableReplaced();
+    WriteStartFile(workspace_.SnapshotFile());
+    ShowFocalLengthQuietly();
+    workspace_.dataDir = QFileInfo(path).absolutePath().toStdString();
+    return true;
+}
+
+void TFLensdata::FileExport() {
+    QString suggested;
+    if (!lens_.FileName().empty()) {
+        const QFileInfo info(QString::fromStdString(lens_.FileName()));
+        suggested = info.absolutePath() + "/" + info.completeBaseName() + ".zmx";
+    }
+    const QString path =
+        host_.SaveFileName(mainTexts::ExportDialogTitle, QString::fromStdString(workspace_.dataDir),
+                           {QString::fromUtf8(mainTexts::ExchangeFilter.data())}, suggested);
+    if (path.isEmpty()) return;
+    std::vector<std::string> notCarried;
+    if (auto error = WriteZmxFile(lens_, path.toStdString(), &notCarried)) {
+        host_.Tell(MessageKind::Error, mainTexts::CannotWrite(*error));
+        return;
+    }
+    if (!notCarried.empty()) {
+        std::string list;
+        for (const std::string& item : notCarried) list += item + "\r\n";
+        host_.Tell(MessageKind::Information, mainTexts::ExportNotCarried(list));
+    }
 }
 
 void TFLensdata::OpenRecentFile(QString path) { // a copy: reading the file reorders the list

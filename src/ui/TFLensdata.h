@@ -6,6 +6,7 @@
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
 #include "engine/Workbench.h"
+#include "exchange/GlassLookup.h"
 #include "model/ClipboardBlock.h"
 #include "model/FaceCommands.h"
 #include "model/IniFile.h"
@@ -70,6 +71,14 @@ public:
     void FileSave();
     bool FileSaveAs(); // false when cancelled or not written
     SaveAnswer AskSaveChanges();
+    // File > Import: a lens file of another design program (.zmx) becomes the lens, as an unsaved new
+    // one; what the table cannot express is listed first and the user decides. File > Export writes the
+    // lens as such a file.
+    void FileImport();
+    bool ImportUserFile(const QString& path);
+    void FileExport();
+    // Catalogues the import asks before the four built-in ones (added glass catalogues).
+    void SetExtraGlassLookup(GlassLookup lookup) { extraGlassLookup_ = std::move(lookup); }
     // File > Save Inifile: section "Main", keys equal to their defaults deleted.
     void Inifile1Click();
 
@@ -231,6 +240,7 @@ private:
     Workbench& bench_;
     UiHost& host_;
     Workspace workspace_;
+    GlassLookup extraGlassLookup_;
     SettingsFile settings_;
     QString programDataDir_;
     Lens& lens_;

@@ -1,5 +1,6 @@
 #include "ui/TFLensdata.h"
 
+#include "exchange/ZmxImport.h"
 #include "model/FileIo.h"
 #include "model/IniFile.h"
 #include "model/LensFile.h"
@@ -348,6 +349,56 @@ private slots:
         QVERIFY(host_.messages.last().contains("bad.ldt"));
         QCOMPARE(window->LensData().RowCount(), 9);
         QCOMPARE(window->windowTitle(), "Vitrimo--" + kSamples + "cooke-triplet.ldt");
+    }
+
+    void importMakesALensFileOfAnotherProgramTheNewUnsavedLens() {
+        auto window = MakeWindow();
+        const QString zmx = QString(VITRIMO_SOURCE_DIR) + "/tests/exchange/data/cooke-triplet.zmx";
+        host_.openFiles = {zmx};
+        window->FileImport();
+        QCOMPARE(host_.dialogTitles.last(), QString("Import Lens File"));
+        QCOMPARE(window->LensData().RowCount(), 9);
+        QVERIFY(window->LensData().DataModified());
+        QCOMPARE(window->windowTitle(), QString("Vitrimo--"));
+        // The same focal length as the lens typed in (opened from its lens data file above).
+        QCOMPARE(window->FocalLengthText(), QString("100.065321"));
+        QVERIFY(window->AnalysisEnabled());
+
+        // A broken file: its message, and the lens stays.
+        QVERIFY(!WriteFileAtomically(dir_->filePath("bad.zmx").toStdString(), "SURF 0\nSURF 2\n"));
+        host_.buttonAnswers = {ButtonNo}; // do not save the imported lens
+        host_.openFiles = {dir_->filePath("bad.zmx")};
+        window->FileImport();
+        QVERIFY(host_.messages.last().contains("out of order"));
+        QCOMPARE(window->LensData().RowCount(), 9);
+
+        // What the table cannot hold is asked about; No keeps the lens as it was.
+        QVERIFY(!WriteFileAtomically(dir_->filePath("torus.zmx").toStdString(),
+                                     "SURF 0\n DISZ INFINITY\nSURF 1\n TYPE TOROIDAL\n CURV 0.02\n DISZ 5\n"
+                                     " GLAS N-BK7\nSURF 2\n DISZ 40\nSURF 3\n"));
+        host_.buttonAnswers = {ButtonNo, ButtonNo};
+        host_.openFiles = {dir_->filePath("torus.zmx")};
+        window->FileImport();
+        QVERIFY(host_.messages.last().contains("TOROIDAL"));
+        QCOMPARE(window->LensData().RowCount(), 9);
+        host_.buttonAnswers = {ButtonNo, ButtonYes};
+        host_.openFiles = {dir_->filePath("torus.zmx")};
+        window->FileImport();
+        QCOMPARE(window->LensData().RowCount(), 4);
+
+        // Export writes the lens as such a file, its glass with the model glass a program without the
+        // catalogue falls back on; exporting changes nothing.
+        const std::string table = LensFileText(window->LensData());
+        host_.saveFiles = {dir_->filePath("out.zmx")};
+        window->FileExport();
+        QCOMPARE(host_.dialogTitles.last(), QString("Export Lens File"));
+        const ZmxImport back = ImportZmxFile(dir_->filePath("out.zmx").toStdString(),
+                                             [](std::string_view) { return std::optional<ResolvedGlass>(); });
+        QVERIFY(back.Ok());
+        QCOMPARE(back.lens.RowCount(), 4);
+        QCOMPARE(back.lens.Text(col::GlassName, 2), std::string("N-BK7"));
+        QCOMPARE(back.lens.Text(col::Nd, 2), window->LensData().Text(col::Nd, 2));
+        QCOMPARE(LensFileText(window->LensData()), table);
     }
 
     void saveAsksToResetShiftsAndTilts() {
