@@ -205,8 +205,8 @@ private:
         glass.name = std::string(words[1]);
         glass.line = line;
         const auto formula = ParseNumber(words[2]);
-        if (!formula || *formula != std::floor(*formula) ||
-            AgfCoefficientCount(static_cast<int>(*formula)) == 0)
+        // The range is checked before the conversion: a number beyond int would not convert.
+        if (!formula || *formula != std::floor(*formula) || *formula < 1 || *formula > kAgfFormulaCount)
             return At(line) + "the glass " + Quoted(glass.name) + " has the unknown formula " +
                    Quoted(words[2]) + " (known are the numbers 1 to 13)";
         glass.formula = static_cast<int>(*formula);

@@ -329,6 +329,9 @@ TEST(AgfCatalogue, MalformedFilesAreRefusedNamingTheLine) {
     const Malformed cases[] = {
         {"unknown formula", good + "NM H 14 - 1.5 60\nCD 1 2 3\n",
          "line 4: the glass \"H\" has the unknown formula \"14\" (known are the numbers 1 to 13)"},
+        {"formula beyond any integer", "NM H 8915328949842375110 - 1.5 60\nCD 1 2 3\n",
+         "line 1: the glass \"H\" has the unknown formula \"8915328949842375110\" (known are the numbers 1 "
+         "to 13)"},
         {"formula not a whole number", "CC x\nNM H 2.5 - 1.5 60\nCD 1 2 3 4 5 6\n",
          "line 2: the glass \"H\" has the unknown formula \"2.5\" (known are the numbers 1 to 13)"},
         {"NM without CD", "NM H 1 - 1.5 60\nLD 0.3 2\n" + good,
