@@ -13,6 +13,7 @@
 #include "engine/Calculation.h"
 #include "engine/ParaxialTrace.h"
 #include "engine/RayTracer.h"
+#include "glass/AgfCatalogue.h"
 #include "model/Host.h"
 #include "model/Lens.h"
 
@@ -32,6 +33,10 @@ public:
     const ParaxialTrace& Paraxial() const { return paraxial_; }
     RayTracer& Tracer() { return tracer_; }
     const RayTracer& Tracer() const { return tracer_; }
+    // The AGF glass catalogues the user added (the four makers' catalogues are read from their files
+    // when needed).
+    AddedCatalogues& AddedGlass() { return addedGlass_; }
+    const AddedCatalogues& AddedGlass() const { return addedGlass_; }
 
     // Brings the arrays and the paraxial data up to date (PrepareForCalculation): questions about missing
     // values go to the host; the numbers of faces deleted for lack of a d-line index to `droppedFaces`.
@@ -45,6 +50,7 @@ private:
     Lens lens_;
     ParaxialTrace paraxial_;
     RayTracer tracer_;
+    AddedCatalogues addedGlass_;
 };
 
 } // namespace vitrimo

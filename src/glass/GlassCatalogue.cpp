@@ -188,7 +188,7 @@ const std::string& GlassCatalogue::Cell(int column, int row) const {
 }
 
 struct CatalogueParser {
-    static std::optional<std::string> Parse(std::string_view text, GlassMaker maker,
+    static std::optional<std::string> Parse(std::string_view text, std::optional<GlassMaker> maker,
                                             const std::string& source, GlassCatalogue& catalogue) {
         const auto refuse = [&](const std::string& why) {
             return Quoted(source) + " is not a glass catalogue: " + why;
@@ -248,6 +248,11 @@ struct CatalogueParser {
 std::optional<std::string> ParseGlassCatalogue(std::string_view text, GlassMaker maker,
                                                const std::string& source, GlassCatalogue& catalogue) {
     return CatalogueParser::Parse(text, maker, source, catalogue);
+}
+
+std::optional<std::string> ParseGlassGrid(std::string_view text, const std::string& source,
+                                          GlassCatalogue& catalogue) {
+    return CatalogueParser::Parse(text, std::nullopt, source, catalogue);
 }
 
 std::optional<std::string> LoadGlassCatalogue(GlassMaker maker, const Workspace& workspace,

@@ -121,6 +121,11 @@ private:
 std::optional<std::string> ParseGlassCatalogue(std::string_view text, GlassMaker maker,
                                                const std::string& source, GlassCatalogue& catalogue);
 
+// The same for a grid that belongs to no maker (an added catalogue shown as a grid): Maker() is then
+// nullopt.
+std::optional<std::string> ParseGlassGrid(std::string_view text, const std::string& source,
+                                          GlassCatalogue& catalogue);
+
 // Reads the maker's catalogue file (looked up as LocateCatalogue does) into `catalogue`. On failure
 // returns a message naming the file and leaves `catalogue` as it was.
 std::optional<std::string> LoadGlassCatalogue(GlassMaker maker, const Workspace& workspace,

@@ -8,6 +8,27 @@ namespace {
 
 constexpr std::string_view kSecondSurfaceMirror = "2nd Surf.Mirror";
 
+// The index of a row whose "Remarks" names an added AGF catalogue; "0" when it names none.
+std::optional<std::string> AddedIndexText(const Lens& lens, int row, double nanometres,
+                                          const GlassCatalogues& catalogues, std::string& error) {
+    const AgfCatalogue* added =
+        catalogues.Added() ? catalogues.Added()->FromRemarks(lens.Text(col::Remarks, row)) : nullptr;
+    if (!added) return "0";
+    const std::string& glassName = lens.Text(col::GlassName, row);
+    const AgfGlass* glass = added->Find(glassName);
+    if (!glass) {
+        error = "there is no glass \"" + glassName + "\" in the catalogue \"" + added->path + "\"";
+        return std::nullopt;
+    }
+    const auto n = glass->IndexAt(nanometres);
+    if (!n) {
+        error = "the " + std::string(AgfFormulaName(glass->formula)) + " formula of the catalogue \"" +
+                added->path + "\" gives no real index there";
+        return std::nullopt;
+    }
+    return FormatFixed(*n, 5);
+}
+
 // The index text for one row at one added wavelength; nullopt with `error` set when it cannot be had.
 std::optional<std::string> IndexText(const Lens& lens, int row, int column, double nanometres,
                                      GlassCatalogues& catalogues, std::string& error) {
@@ -20,7 +41,7 @@ std::optional<std::string> IndexText(const Lens& lens, int row, int column, doub
         return before ? FormatGeneral(-*before, 15) : "";
     }
     const auto maker = MakerFromRemarks(lens.Text(col::Remarks, row));
-    if (!maker) return "0";
+    if (!maker) return AddedIndexText(lens, row, nanometres, catalogues, error);
 
     const GlassCatalogue* catalogue = catalogues.Get(*maker, error);
     if (!catalogue) return std::nullopt;

@@ -6,6 +6,7 @@
 // the wavelength cannot then be selected for calculation).
 #pragma once
 
+#include "glass/AgfCatalogue.h"
 #include "glass/Dispersion.h"
 #include "glass/GlassCatalogue.h"
 #include "model/Host.h"
@@ -24,11 +25,15 @@ namespace vitrimo {
 // use it. Make a new object for each command: files changed in between are then read again.
 class GlassCatalogues {
 public:
-    GlassCatalogues(Workspace workspace, std::string dataDir)
-        : workspace_(std::move(workspace)), dataDir_(std::move(dataDir)) {}
+    // `added`, when given, are the AGF catalogues the user added; rows whose "Remarks" holds one's file
+    // name take their indices from it.
+    GlassCatalogues(Workspace workspace, std::string dataDir, const AddedCatalogues* added = nullptr)
+        : workspace_(std::move(workspace)), dataDir_(std::move(dataDir)), added_(added) {}
 
     // The maker's catalogue, or nullptr with the reason in `error`.
     const GlassCatalogue* Get(GlassMaker maker, std::string& error);
+    // The added AGF catalogues, or nullptr.
+    const AddedCatalogues* Added() const { return added_; }
 
 private:
     struct Slot {
@@ -40,6 +45,7 @@ private:
     Workspace workspace_;
     std::string dataDir_;
     std::array<Slot, kGlassMakers.size()> slots_;
+    const AddedCatalogues* added_ = nullptr;
 };
 
 // Fills the cells of table row i + 1 under every added wavelength (the eleven lines are left alone):
@@ -48,7 +54,8 @@ private:
 //   minus the previous row's value for a second-surface mirror ("2nd Surf.Mirror"), which reflects
 //         inside the glass of the row before it;
 //   the index by the formula of the maker named in "Remarks" ("Sumita", "Ohara", "HOYA", "Schott"),
-//         with 5 decimals;
+//         or of the added AGF catalogue whose file name it holds ("SCHOTT.AGF"), with 5 decimals (an
+//         AGF glass's index is computed outside its wavelength range too, as the makers' are);
 //   "0"   for anything else.
 // When an index cannot be computed (catalogue missing, glass unknown, a coefficient not a number, no
 // real index at that wavelength) the host is told why, naming the glass and the wavelength; that cell is

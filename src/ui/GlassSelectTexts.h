@@ -35,6 +35,27 @@ inline const Wording ValueHint{"The text of the cell under the mouse", "マウ�
 
 inline const int kDataHelpTopic = 37;
 
+// ---- Added AGF catalogues ----
+inline const Wording AddedGroup{"Added Catalogues", "追加したカタログ"};
+inline const Wording AddCatalogue{"Add Catalogue...", "カタログを追加..."};
+inline const Wording RemoveCatalogue{"Remove Catalogue", "カタログを外す"};
+inline const Wording AddCatalogueTitle{"Add Glass Catalogue (AGF)", "硝材カタログ (AGF) を追加"};
+inline const char kAgfFilter[] = "AGF glass catalogue|*.agf;*.AGF|All files|*";
+
+inline Wording RemoveCatalogueQuestion(const std::string& name) {
+    return {"Remove the catalogue " + name + " from the program? (The file itself stays.)",
+            "カタログ " + name + " をプログラムから外しますか? (ファイルは残ります)"};
+}
+
+inline Wording CannotAddCatalogue(const std::string& reason) {
+    return {reason, "硝材カタログを追加できません: " + reason};
+}
+
+inline Wording RememberedCatalogueSkipped(const std::string& reason) {
+    return {"An added glass catalogue could not be read and is left out: " + reason,
+            "追加した硝材カタログを読めないため外しました: " + reason};
+}
+
 inline Wording DataCaptionFor(const std::string& maker) {
     return {DataCaption.english, DataCaption.japanese + " " + maker};
 }

@@ -15,7 +15,15 @@
 #include <cmath>
 
 namespace vitrimo {
-namespace {} // namespace
+namespace {
+
+constexpr std::string_view kAddedSection = "AddedCatalogues";
+
+std::string FileKey(std::size_t k) {
+    return "File" + std::to_string(k + 1);
+}
+
+} // namespace
 
 bool RowTakesGlass(const Lens& lens, int row) {
     if (row < 2 || row >= lens.RowCount()) return false;
@@ -68,6 +76,12 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     cancelButton_->setObjectName("Cancel");
     helpButton_ = new QPushButton(this);
     helpButton_->setObjectName("Help");
+    addButton_ = new QPushButton(this);
+    addButton_->setObjectName("AddCatalogue");
+    addButton_->setAutoDefault(false);
+    removeButton_ = new QPushButton(this);
+    removeButton_->setObjectName("RemoveCatalogue");
+    removeButton_->setAutoDefault(false);
 
     auto* labels = new QHBoxLayout;
     labels->addWidget(nameLabel_);
@@ -79,6 +93,8 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     labels->addSpacing(12);
     labels->addWidget(valueLabel_, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addButton_);
+    buttons->addWidget(removeButton_);
     buttons->addStretch(1);
     buttons->addWidget(selectButton_);
     buttons->addWidget(cancelButton_);
@@ -96,17 +112,22 @@ TFGlasdata::TFGlasdata(TFLensdata& main) : QDialog(&main), main_(main) {
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(helpButton_, &QPushButton::clicked, this,
             [this] { main_.HostOf().ShowHelp(glassTexts::kDataHelpTopic); });
+    connect(addButton_, &QPushButton::clicked, this, [this] { AddCatalogue(); });
+    connect(removeButton_, &QPushButton::clicked, this, [this] { RemoveShownCatalogue(); });
     ApplyWording();
+    LoadRememberedCatalogues();
 }
 
 void TFGlasdata::ApplyWording() {
-    const std::string maker =
-        catalogue_.Maker() ? std::string(MakerName(*catalogue_.Maker())) : std::string();
+    const std::string maker = catalogue_.Maker() ? std::string(MakerName(*catalogue_.Maker())) : shownAdded_;
     setWindowTitle(Tr(maker.empty() ? glassTexts::DataCaption : glassTexts::DataCaptionFor(maker)));
     selectButton_->setText(Tr(glassTexts::Select));
     cancelButton_->setText(Tr(glassTexts::Cancel));
     helpButton_->setText(Tr(glassTexts::Help));
     valueLabel_->setToolTip(Tr(glassTexts::ValueHint));
+    addButton_->setText(Tr(glassTexts::AddCatalogue));
+    removeButton_->setText(Tr(glassTexts::RemoveCatalogue));
+    removeButton_->setEnabled(!shownAdded_.empty());
 }
 
 // The window follows the main window's font: rows 7/5 and columns 13/3 of its height.
@@ -123,8 +144,14 @@ bool TFGlasdata::ShowMaker(GlassMaker maker) {
             main_.HostOf().Tell(MessageKind::Error, glassTexts::CannotLoad(*error));
             return false;
         }
+        shownAdded_.clear();
         grid_->SetCatalogue(&catalogue_);
     }
+    Present();
+    return true;
+}
+
+void TFGlasdata::Present() {
     ApplyWording();
     ApplyMetrics();
     ShowSelection(grid_->SelectedRow());
@@ -133,11 +160,91 @@ bool TFGlasdata::ShowMaker(GlassMaker maker) {
     raise();
     activateWindow();
     grid_->setFocus();
+}
+
+bool TFGlasdata::ShowAdded(std::size_t index) {
+    const AddedCatalogues& added = main_.Bench().AddedGlass();
+    if (index >= added.Count()) return false;
+    const AgfCatalogue& agf = added.At(index);
+    GlassCatalogue grid;
+    if (const auto error = ParseGlassGrid(AgfCatalogueGridText(agf), agf.path, grid)) {
+        main_.HostOf().Tell(MessageKind::Error, glassTexts::CannotLoad(*error));
+        return false;
+    }
+    catalogue_ = std::move(grid);
+    shownAdded_ = agf.fileName;
+    grid_->SetCatalogue(&catalogue_);
+    Present();
     return true;
 }
 
+bool TFGlasdata::AddCatalogue() {
+    const QString path = main_.HostOf().OpenFileName(glassTexts::AddCatalogueTitle,
+                                                     QString::fromStdString(main_.Directories().startDir),
+                                                     FileFilter{QString::fromUtf8(glassTexts::kAgfFilter)});
+    if (path.isEmpty()) return false;
+    AddedCatalogues& added = main_.Bench().AddedGlass();
+    if (const auto error = added.Add(path.toStdString())) {
+        main_.HostOf().Tell(MessageKind::Error, glassTexts::CannotAddCatalogue(*error));
+        return false;
+    }
+    RememberCatalogues();
+    std::size_t index = 0;
+    while (index + 1 < added.Count() && added.At(index).path != path.toStdString()) ++index;
+    ShowAdded(index);
+    return true;
+}
+
+bool TFGlasdata::RemoveShownCatalogue() {
+    AddedCatalogues& added = main_.Bench().AddedGlass();
+    for (std::size_t k = 0; k < added.Count(); ++k) {
+        if (added.At(k).fileName != shownAdded_) continue;
+        if (main_.HostOf().Ask(MessageKind::Confirmation,
+                               glassTexts::RemoveCatalogueQuestion(added.At(k).name),
+                               ButtonYes | ButtonNo) != ButtonYes)
+            return false;
+        added.Remove(k);
+        RememberCatalogues();
+        catalogue_ = GlassCatalogue();
+        shownAdded_.clear();
+        grid_->SetCatalogue(&catalogue_);
+        ApplyWording();
+        reject();
+        return true;
+    }
+    return false;
+}
+
+void TFGlasdata::LoadRememberedCatalogues() {
+    const IniFile ini = main_.Settings().Load(main_.HostOf());
+    AddedCatalogues& added = main_.Bench().AddedGlass();
+    bool skipped = false;
+    for (std::size_t k = 0; k < AddedCatalogues::kMaxCatalogues; ++k) {
+        const std::string path = ini.ReadString(kAddedSection, FileKey(k), "");
+        if (path.empty()) break;
+        if (const auto error = added.Add(path)) {
+            main_.HostOf().Tell(MessageKind::Warning, glassTexts::RememberedCatalogueSkipped(*error));
+            skipped = true;
+        }
+    }
+    // The settings then name only the catalogues that were read.
+    if (skipped) RememberCatalogues();
+}
+
+void TFGlasdata::RememberCatalogues() {
+    IniFile ini = main_.Settings().Load(main_.HostOf());
+    const std::vector<std::string> paths = main_.Bench().AddedGlass().Paths();
+    for (std::size_t k = 0; k < AddedCatalogues::kMaxCatalogues; ++k) {
+        if (k < paths.size())
+            ini.WriteString(kAddedSection, FileKey(k), paths[k]);
+        else
+            ini.DeleteKey(kAddedSection, FileKey(k));
+    }
+    main_.Settings().Save(ini, main_.HostOf());
+}
+
 int TFGlasdata::NameColumn() const {
-    return catalogue_.Maker() == GlassMaker::Schott ? 0 : 1;
+    return catalogue_.Maker() == GlassMaker::Schott || !shownAdded_.empty() ? 0 : 1;
 }
 
 void TFGlasdata::ShowSelection(int catalogueRow) {
@@ -161,7 +268,7 @@ bool TFGlasdata::CopyGlassIndices() {
     Lens& lens = main_.LensData();
     const int row = main_.CurrentCell().second;
     const int glass = grid_->SelectedRow();
-    if (!catalogue_.Maker() || glass < 0 || !RowTakesGlass(lens, row)) return false;
+    if ((!catalogue_.Maker() && shownAdded_.empty()) || glass < 0 || !RowTakesGlass(lens, row)) return false;
 
     // A blank or stray line of the catalogue would leave the face without a d-line index, and the next
     // calculation would delete the face.
@@ -172,7 +279,8 @@ bool TFGlasdata::CopyGlassIndices() {
         return false;
     }
 
-    lens.SetText(col::Remarks, row, std::string(MakerName(*catalogue_.Maker())));
+    lens.SetText(col::Remarks, row,
+                 catalogue_.Maker() ? std::string(MakerName(*catalogue_.Maker())) : shownAdded_);
     lens.SetText(col::GlassName, row, name);
     static_assert(TitleNt == 0 && TitleNi == col::LineIndices.size() - 1);
     for (int line = 0; line < static_cast<int>(col::LineIndices.size()); ++line)
@@ -180,7 +288,8 @@ bool TFGlasdata::CopyGlassIndices() {
                      catalogue_.TitledCell(static_cast<CatalogueTitle>(line), glass));
     // Indices at added wavelengths come from the glass's formula; a failure is told by the host and
     // leaves that cell empty.
-    GlassCatalogues catalogues(main_.Directories(), main_.ProgramDataDir().toStdString());
+    GlassCatalogues catalogues(main_.Directories(), main_.ProgramDataDir().toStdString(),
+                               &main_.Bench().AddedGlass());
     ComputeInsertedIndices(lens, row - 1, catalogues, main_.HostOf());
     lens.MarkChanged();
     main_.TableChanged();

@@ -79,8 +79,16 @@ TFGlsSelect::TFGlsSelect(TFLensdata& main, TFGlasdata& glassData)
         ++k;
     }
 
+    addedGroup_ = new QGroupBox(this);
+    addedLayout_ = new QGridLayout(addedGroup_);
+    addButton_ = new QPushButton(addedGroup_);
+    addButton_->setObjectName("AddCatalogue");
+    addButton_->setAutoDefault(false);
+    connect(addButton_, &QPushButton::clicked, this, [this] { AddCatalogue(); });
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makerGroup_);
+    layout->addWidget(addedGroup_);
     layout->addWidget(selectionGroup_);
     ApplyWording();
     UpdateMakers();
@@ -90,6 +98,8 @@ void TFGlsSelect::ApplyWording() {
     setWindowTitle(Tr(glassTexts::ChooserCaption));
     makerGroup_->setTitle(Tr(glassTexts::MakerGroup));
     selectionGroup_->setTitle(Tr(glassTexts::SelectionGroup));
+    addedGroup_->setTitle(Tr(glassTexts::AddedGroup));
+    addButton_->setText(Tr(glassTexts::AddCatalogue));
     for (const auto& [maker, button] : makerButtons_) button->setText(Tr(MakerWording(maker)));
     for (const auto& [kind, button] : faceButtons_) button->setText(Tr(FaceWording(kind)));
 }
@@ -103,6 +113,36 @@ void TFGlsSelect::UpdateMakers() {
         button->setEnabled(found || maker == GlassMaker::Sumita);
         button->setToolTip(found ? QString() : Tr(glassTexts::MakerMissing));
     }
+    UpdateAdded();
+}
+
+// One button per added catalogue, four to a line, then "Add Catalogue...".
+void TFGlsSelect::UpdateAdded() {
+    for (QPushButton* button : addedButtons_) delete button;
+    addedButtons_.clear();
+    const AddedCatalogues& added = main_.Bench().AddedGlass();
+    for (std::size_t k = 0; k < added.Count(); ++k) {
+        auto* button = new QPushButton(QString::fromStdString(added.At(k).name), addedGroup_);
+        button->setObjectName(QString::fromStdString(added.At(k).fileName));
+        button->setToolTip(QString::fromStdString(added.At(k).path));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, k] { ChooseAdded(k); });
+        addedLayout_->addWidget(button, static_cast<int>(k / 4), static_cast<int>(k % 4));
+        addedButtons_.push_back(button);
+    }
+    addedLayout_->addWidget(addButton_, static_cast<int>((added.Count() + 3) / 4), 0);
+}
+
+void TFGlsSelect::ChooseAdded(std::size_t index) {
+    if (!RowTakesGlass(main_.LensData(), main_.CurrentCell().second)) return;
+    if (!glassData_.ShowAdded(index)) return;
+    hide();
+}
+
+void TFGlsSelect::AddCatalogue() {
+    if (!glassData_.AddCatalogue()) return;
+    UpdateAdded();
+    hide();
 }
 
 bool TFGlsSelect::MakerAvailable(GlassMaker maker) const {

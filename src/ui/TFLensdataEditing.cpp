@@ -451,7 +451,7 @@ void TFLensdata::ChangeAsOneUndoStep(const std::function<void(Lens&)>& change) {
 }
 
 void TFLensdata::InsertWavelengthCommand() {
-    GlassCatalogues catalogues(workspace_, programDataDir_.toStdString());
+    GlassCatalogues catalogues(workspace_, programDataDir_.toStdString(), &bench_.AddedGlass());
     const int inserted = InsertNewWavelength(
         lens_, catalogues, host_, [this] { return PrepareForCalculation() != Readiness::Cancelled; });
     if (inserted > 0) {

@@ -413,6 +413,111 @@ private slots:
         QCOMPARE(Cell("nF", 4), std::string());
         QCOMPARE(Cell(col::Nt, 4), std::string());
     }
+
+    // An AGF catalogue added through the glass data window: a broken file is explained and changes
+    // nothing; a good one (UTF-16, as the makers publish them) is shown, its glass goes into the table
+    // with indices by its formula, it is remembered and read again at the next start, offered by the
+    // chooser, and can be removed. A remembered file that has gone bad is told and forgotten.
+    void addedAgfCatalogueGivesItsGlassesLikeTheBuiltInOnes() {
+        const QString source = QStringLiteral(VITRIMO_SOURCE_DIR "/tests/glass/data/MAKERS.AGF");
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(file.readAll());
+        std::string utf16 = "\xFF\xFE";
+        for (QChar c : text) {
+            utf16.push_back(static_cast<char>(c.unicode() & 0xFF));
+            utf16.push_back(static_cast<char>(c.unicode() >> 8));
+        }
+        Write("MAKERS.AGF", utf16);
+        Write("BROKEN.AGF", "NM N-BK7 2 517642 1.5168 64.17\nCD 1.03961212 0.006 0.23\n");
+        const QString settings = dir_->filePath("vitrimo.ini");
+        const auto settingsText = [&] {
+            QFile ini(settings);
+            return ini.open(QIODevice::ReadOnly) ? QString::fromUtf8(ini.readAll()) : QString();
+        };
+
+        Open();
+        QVERIFY(LensOf().InsertWavelengthColumn("532nm"));
+        main_->TableChanged();
+        OnRow(4);
+        chooser_->ChooseMaker(GlassMaker::Schott);
+        QVERIFY(data_->isVisible());
+        auto* add = data_->findChild<QPushButton*>("AddCatalogue");
+        auto* remove = data_->findChild<QPushButton*>("RemoveCatalogue");
+        QVERIFY(add && remove);
+        QVERIFY(!remove->isEnabled());
+
+        host_.openFiles = {dir_->filePath("BROKEN.AGF")};
+        QTest::mouseClick(add, Qt::LeftButton);
+        QCOMPARE(host_.messages.size(), 1);
+        QVERIFY(
+            host_.messages[0].contains("line 2: the Sellmeier 1 formula of \"N-BK7\" needs 6 coefficients"));
+        QCOMPARE(main_->Bench().AddedGlass().Count(), std::size_t{0});
+        QCOMPARE(data_->LoadedMaker(), std::optional(GlassMaker::Schott));
+        QVERIFY(!settingsText().contains("AddedCatalogues"));
+
+        host_.openFiles = {dir_->filePath("MAKERS.AGF")};
+        QTest::mouseClick(add, Qt::LeftButton);
+        QCOMPARE(host_.messages.size(), 1);
+        QCOMPARE(data_->ShownAdded(), std::string("MAKERS.AGF"));
+        QVERIFY(remove->isEnabled());
+        QVERIFY(settingsText().contains("File1=" + dir_->filePath("MAKERS.AGF")));
+        const int bsc7 = CatalogueRowOf("BSC7");
+        QVERIFY(bsc7 > 0);
+        data_->Grid()->SelectRow(bsc7);
+        QCOMPARE(data_->GlassNameText(), QString("BSC7"));
+        QCOMPARE(data_->AbbeText(), QString("d:64.2"));
+        QTest::mouseClick(data_->findChild<QPushButton*>("Select"), Qt::LeftButton);
+        QVERIFY(!data_->isVisible());
+        QCOMPARE(Cell(col::Remarks, 4), std::string("MAKERS.AGF"));
+        QCOMPARE(Cell(col::GlassName, 4), std::string("BSC7"));
+        // HOYA's catalogue lists BSC7 with nt 1.50733, nd 1.51680, ni 1.53622.
+        QCOMPARE(Cell(col::Nt, 4), std::string("1.50733"));
+        QCOMPARE(Cell(col::Nd, 4), std::string("1.51680"));
+        QCOMPARE(Cell(col::Ni, 4), std::string("1.53622"));
+        // At 532 nm by HOYA's Laurent coefficients.
+        const double L = 0.532 * 0.532;
+        const double expected =
+            std::sqrt(2.2702566 - 9.1988101e-3 * L + 1.1609706e-2 / L - 7.6123911e-5 / (L * L) +
+                      2.8558727e-5 / (L * L * L) - 1.2566486e-6 / (L * L * L * L));
+        QCOMPARE(Cell("532nm", 4), FormatFixed(expected, 5));
+        QCOMPARE(host_.messages.size(), 1);
+
+        // The chooser offers it.
+        chooser_->ShowFor(6);
+        QCOMPARE(chooser_->AddedButtons().size(), std::size_t{1});
+        QCOMPARE(chooser_->AddedButtons()[0]->text(), QString("MAKERS"));
+        QTest::mouseClick(chooser_->AddedButtons()[0], Qt::LeftButton);
+        QVERIFY(!chooser_->isVisible());
+        QCOMPARE(data_->ShownAdded(), std::string("MAKERS.AGF"));
+        data_->reject();
+
+        // The next start reads it again.
+        Open();
+        QCOMPARE(main_->Bench().AddedGlass().Count(), std::size_t{1});
+        QCOMPARE(host_.messages.size(), 1);
+
+        // Removing it: asked, then forgotten (the file stays).
+        QVERIFY(data_->ShowAdded(0));
+        host_.buttonAnswers = {ButtonYes};
+        QTest::mouseClick(data_->findChild<QPushButton*>("RemoveCatalogue"), Qt::LeftButton);
+        QCOMPARE(main_->Bench().AddedGlass().Count(), std::size_t{0});
+        QVERIFY(!data_->isVisible());
+        QVERIFY(!settingsText().contains("File1="));
+        QVERIFY(QFile::exists(dir_->filePath("MAKERS.AGF")));
+
+        // A remembered file that has become unreadable is told at the start and left out.
+        host_.openFiles = {dir_->filePath("MAKERS.AGF")};
+        QVERIFY(data_->AddCatalogue());
+        Write("MAKERS.AGF", "NM X 99 - 1.5 60\nCD 1\n");
+        const int told = host_.messages.size();
+        Open();
+        QCOMPARE(host_.messages.size(), told + 1);
+        QVERIFY(host_.messages.last().contains("left out"));
+        QVERIFY(host_.messages.last().contains("line 1: the glass \"X\" has the unknown formula \"99\""));
+        QCOMPARE(main_->Bench().AddedGlass().Count(), std::size_t{0});
+        QVERIFY(!settingsText().contains("File1="));
+    }
 };
 
 QTEST_MAIN(TFGlsSelectTest)
