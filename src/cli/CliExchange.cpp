@@ -21,6 +21,7 @@ std::string Listed(const std::vector<std::string>& items) {
 Command AddImportCommand(CLI::App& app) {
     struct Options {
         std::string source, output;
+        std::vector<std::string> agfFiles;
         bool keepGoing = false;
     };
     auto options = std::make_shared<Options>();
@@ -28,6 +29,9 @@ Command AddImportCommand(CLI::App& app) {
         "import", "Convert a lens file of another design program (.zmx) to a lens data file");
     command->add_option("FILE", options->source, "Lens file to import (.zmx)")->required();
     command->add_option("-o,--output", options->output, "Lens data file to write (.ldt)")->required();
+    command->add_option(
+        "--agf", options->agfFiles,
+        "Glass catalogue in the makers' AGF format, asked before the built-in ones (repeatable)");
     command->add_flag(
         "--continue", options->keepGoing,
         "Write the lens even when the file holds what the program cannot express (listed on stderr)");
@@ -35,7 +39,12 @@ Command AddImportCommand(CLI::App& app) {
     return {command, [options](std::ostream& out, std::ostream& err) {
                 auto catalogues =
                     std::make_shared<GlassCatalogues>(Workspace::FromCurrentDirectory(), ProgramDataDir());
-                ZmxImport imported = ImportZmxFile(options->source, BuiltInGlassLookup(catalogues));
+                AddedCatalogues added;
+                for (const std::string& file : options->agfFiles)
+                    if (auto error = added.Add(file)) throw CommandError{*error};
+                ZmxImport imported = ImportZmxFile(
+                    options->source,
+                    ChainGlassLookups({AddedGlassLookup(added), BuiltInGlassLookup(catalogues)}));
                 if (!imported.Ok()) throw CommandError{imported.error};
                 if (!imported.unsupported.empty()) {
                     const std::string list = options->source + " holds what the program cannot express:" +

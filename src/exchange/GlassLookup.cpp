@@ -39,6 +39,21 @@ GlassLookup BuiltInGlassLookup(std::shared_ptr<GlassCatalogues> catalogues) {
     };
 }
 
+GlassLookup AddedGlassLookup(const AddedCatalogues& added) {
+    return [&added](std::string_view name) -> std::optional<ResolvedGlass> {
+        for (const AgfCatalogue& catalogue : added.All()) {
+            const AgfGlass* glass = catalogue.Find(name);
+            if (!glass) continue;
+            ResolvedGlass resolved;
+            resolved.maker = catalogue.fileName;
+            for (std::size_t line = 0; line < resolved.lineIndices.size(); ++line)
+                resolved.lineIndices[line] = AgfLineIndexText(*glass, static_cast<int>(line));
+            return resolved;
+        }
+        return std::nullopt;
+    };
+}
+
 GlassLookup ChainGlassLookups(std::vector<GlassLookup> lookups) {
     return [lookups = std::move(lookups)](std::string_view name) -> std::optional<ResolvedGlass> {
         for (const GlassLookup& lookup : lookups)

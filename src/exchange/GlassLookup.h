@@ -16,6 +16,7 @@
 // ends of the table (t at 1014 nm, i at 365 nm), where a Cauchy curve cannot follow real glasses.
 #pragma once
 
+#include "glass/AgfCatalogue.h"
 #include "glass/InsertedIndices.h"
 
 #include <array>
@@ -42,6 +43,11 @@ using GlassLookup = std::function<std::optional<ResolvedGlass>(std::string_view 
 // design programs mostly name Schott and Ohara glasses). The catalogues are read from their files the
 // first time a name is asked for; a catalogue that cannot be read simply knows no glass.
 GlassLookup BuiltInGlassLookup(std::shared_ptr<GlassCatalogues> catalogues);
+
+// The AGF catalogues the user added, asked in the order they were added. "Remarks" gets the catalogue's
+// file name, the way the glass chooser marks an added glass, so that wavelengths inserted later are
+// computed from the same glass. The lookup reads `added` when it is asked: it must outlive the lookup.
+GlassLookup AddedGlassLookup(const AddedCatalogues& added);
 
 // The first lookup that knows a name answers.
 GlassLookup ChainGlassLookups(std::vector<GlassLookup> lookups);

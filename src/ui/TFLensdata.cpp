@@ -939,7 +939,7 @@ void TFLensdata::FileImport() {
 bool TFLensdata::ImportUserFile(const QString& path) {
     auto catalogues = std::make_shared<GlassCatalogues>(workspace_, programDataDir_.toStdString());
     ZmxImport imported = ImportZmxFile(
-        path.toStdString(), ChainGlassLookups({extraGlassLookup_, BuiltInGlassLookup(catalogues)}), &lens_);
+        path.toStdString(), ChainGlassLookups({AddedGlassLookup(bench_.AddedGlass()), BuiltInGlassLookup(catalogues)}), &lens_);
     if (!imported.Ok()) {
         host_.Tell(MessageKind::Error, mainTexts::CannotRead(imported.error));
         return false;

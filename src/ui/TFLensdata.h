@@ -77,8 +77,6 @@ public:
     void FileImport();
     bool ImportUserFile(const QString& path);
     void FileExport();
-    // Catalogues the import asks before the four built-in ones (added glass catalogues).
-    void SetExtraGlassLookup(GlassLookup lookup) { extraGlassLookup_ = std::move(lookup); }
     // File > Save Inifile: section "Main", keys equal to their defaults deleted.
     void Inifile1Click();
 
@@ -240,7 +238,6 @@ private:
     Workbench& bench_;
     UiHost& host_;
     Workspace workspace_;
-    GlassLookup extraGlassLookup_;
     SettingsFile settings_;
     QString programDataDir_;
     Lens& lens_;

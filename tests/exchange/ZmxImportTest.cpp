@@ -459,6 +459,42 @@ TEST(ZmxImport, TheCommandLineStopsOnWhatItCannotExpressUnlessToldToContinue) {
     EXPECT_EQ(Bytes(output), before);
 }
 
+// A glass that only an added AGF catalogue knows: the command line reads the catalogue with --agf and the
+// glass takes the catalogue's indices, marked with its file name; the same coefficients as Schott's N-BK7
+// give Schott's own line indices. Without the catalogue the glass is unknown and the import stops.
+TEST(ZmxImport, GlassesOfAddedAgfCataloguesResolveBeforeTheBuiltInOnes) {
+    test::TempDir dir;
+    const std::string agf = dir.File("OWN.AGF"), source = dir.File("own.zmx"), output = dir.File("own.ldt");
+    {
+        std::ofstream out(agf, std::ios::binary);
+        out << "NM OWN-BK7 2 517642 1.5168 64.17 0 0 0\n"
+               "CD 1.03961212 0.00600069867 0.231792344 0.0200179144 1.01046945 103.560653 0 0 0 0\n"
+               "LD 0.3 2.5\n";
+    }
+    {
+        std::ofstream out(source, std::ios::binary);
+        out << File({"  CURV 0.02\n  DISZ 5\n  GLAS OWN-BK7\n  DIAM 10\n", kBack});
+    }
+    const auto unknown = test::Cli({"import", source, "-o", output});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_NE(unknown.err.find("OWN-BK7"), std::string::npos) << unknown.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    const auto imported = test::Cli({"import", source, "--agf", agf, "-o", output});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    const Lens lens = ReadLdt(output);
+    EXPECT_EQ(lens.Text(col::Remarks, 2), "OWN.AGF");
+    EXPECT_EQ(lens.Text(col::Nd, 2), "1.51680");
+    EXPECT_EQ(lens.Text("nF", 2), "1.52238");
+    EXPECT_EQ(lens.Text("nC", 2), "1.51432");
+
+    // An added catalogue that cannot be read stops the command and writes nothing.
+    std::filesystem::remove(output);
+    const auto broken = test::Cli({"import", source, "--agf", dir.File("missing.AGF"), "-o", output});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_FALSE(std::filesystem::exists(output));
+}
+
 TEST(ZmxImport, TheCommandLineExportsAndImportsBack) {
     test::TempDir dir;
     const std::string zmx = dir.File("dg.zmx"), ldt = dir.File("dg.ldt");
