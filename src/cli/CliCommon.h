@@ -49,6 +49,12 @@ Command AddFigureCommand(CLI::App& app);
 Command AddMeritCommand(CLI::App& app);
 Command AddOptimiseCommand(CLI::App& app);
 
+// Adds "--threads N" to the commands that trace: the threads their calculations use, 1 ... kMaxThreads,
+// every core by default. LoadLens gives the count to the command's workbench.
+void AddThreadsOption(CLI::App& app);
+// The count the command line gave, or DefaultThreadCount().
+int CommandThreads();
+
 // The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
 std::string ProgramDataDir();
 

@@ -1,5 +1,6 @@
 #include "engine/RayTracer.h"
 
+#include "engine/Parallel.h"
 #include "engine/SphereIntersection.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ constexpr double kNewtonTolerance = 1e-12;
 constexpr int kAimExpansionCap = 4000;
 constexpr int kAimBisectionCap = 200;
 constexpr double kAimTolerance = 1e-12; // relative to the size of the aimed-at surface
-constexpr int kStopCheckRays = 8192;    // rays between two questions whether to go on (a power of 2)
+constexpr int kStopCheckRays = 2048;    // rays of a chunk: the share of one thread, between two questions
 
 // One ray's state while a surface is processed.
 struct Ray {
@@ -154,6 +155,10 @@ void RayTracer::BindArrays(const Lens& lens, const SurfaceArrays& arrays, const 
     context_.entrancePupilDistance = std::isfinite(pupil) ? pupil : 0;
 }
 
+void RayTracer::SetThreads(int threads) {
+    threads_ = std::clamp(threads, 1, kMaxThreads);
+}
+
 bool RayTracer::Traceable(int listPosition) const {
     if (listPosition < 0 || listPosition >= listCount_) return false;
     for (int i = std::max(context_.firstSurface - 1, 0); i <= faceCount_; ++i) {
@@ -272,12 +277,10 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
     const Real A4 = s.aspheric[0], A6 = s.aspheric[1], A8 = s.aspheric[2], A10 = s.aspheric[3],
                A12 = s.aspheric[4], A14 = s.aspheric[5];
 
-    for (int r = 0; r < block.count; ++r) {
-        // A long bundle asks between blocks of rays whether to go on, so that Stop is felt at once.
-        if ((r & (kStopCheckRays - 1)) == 0 && r > 0 && host_ && !host_->KeepGoing()) {
-            context_.run = false;
-            return;
-        }
+    // Rays [begin, end): each ray's arithmetic depends on that ray alone, so how the bundle is split
+    // cannot change a bit of the result.
+    const auto trace = [&](int begin, int end) {
+    for (int r = begin; r < end; ++r) {
         if (!Processed(block, r)) continue;
         Ray ray = Load(block, r);
         Real X = ray.x - pivot;
@@ -355,6 +358,21 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
         if (!Finite(ray)) block.vignetted[r] = 1;
         Store(block, r, ray);
     }
+    };
+
+    // A long bundle goes in chunks of kStopCheckRays rays, spread over the threads; between chunks the
+    // host is asked whether to go on, so that Stop is felt at once.
+    const int chunks = (block.count + kStopCheckRays - 1) / kStopCheckRays;
+    if (chunks <= 1 || !host_) {
+        trace(0, block.count);
+        return;
+    }
+    StopSignal stop(*host_);
+    ParallelFor(threads_, chunks, [&](int k) {
+        if (k > 0 && !stop.KeepGoing()) return;
+        trace(k * kStopCheckRays, std::min(block.count, (k + 1) * kStopCheckRays));
+    });
+    if (stop.Stopped()) context_.run = false;
 }
 
 void RayTracer::TestApertures(const TraceSurface& s, RayBlock& block, int r, Real radiusSquared,

@@ -12,8 +12,13 @@
 //
 // A ray that misses a surface, is blocked by an aperture or an obscuration, is totally reflected, or
 // does not converge on an asphere is flagged vignetted; the trace goes on with the others.
+//
+// A large bundle is traced in chunks of rays spread over Threads() threads, one surface at a time; every
+// ray's arithmetic is its own, so the rays come out the same, bit for bit, whatever the thread count. The
+// host is asked whether to go on only from the calling thread.
 #pragma once
 
+#include "engine/Parallel.h"
 #include "engine/ParaxialTrace.h"
 #include "engine/RayBundle.h"
 #include "model/Host.h"
@@ -172,6 +177,11 @@ public:
     // Why the last trace failed.
     const std::string& LastError() const { return error_; }
 
+    // How many threads a trace of a large bundle (and the calculations given this tracer) may use;
+    // DefaultThreadCount() unless set. Results do not depend on it. Clamped to 1 ... kMaxThreads.
+    void SetThreads(int threads);
+    int Threads() const { return threads_; }
+
 private:
     // A surface as the trace needs it: sums and trigonometry done once per calculation.
     struct TraceSurface {
@@ -220,6 +230,7 @@ private:
     std::string error_;
     Host* host_ = nullptr; // during TraceSurfaces: asked between blocks of rays whether to go on
     SurfaceObserver* observer_ = nullptr;
+    int threads_ = DefaultThreadCount();
 };
 
 } // namespace vitrimo
