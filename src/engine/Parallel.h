@@ -17,9 +17,9 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace vitrimo {
 
@@ -38,28 +38,33 @@ void ParallelFor(int threads, int count, const std::function<void(int)>& task);
 // per-thread work arrays.
 int ParallelThreads(int threads);
 
-// Whether parallel tasks should go on, from a Host that need not be thread-safe: only the thread that
-// made the StopSignal asks host.KeepGoing() (and reports progress); the others read its last answer.
+// Whether parallel tasks should go on, from a Host that need not be thread-safe: any task may ask, but
+// the host's KeepGoing() and ReportProgress() are called one at a time, under a lock. Once the host has
+// said stop, the answer stays no without asking again.
 class StopSignal {
 public:
-    explicit StopSignal(Host& host) : host_(host), owner_(std::this_thread::get_id()) {}
+    explicit StopSignal(Host& host) : host_(host) {}
 
     bool KeepGoing() {
-        if (OnOwner() && !stopped_.load(std::memory_order_relaxed) && !host_.KeepGoing())
+        if (stopped_.load(std::memory_order_relaxed)) return false;
+        const std::lock_guard lock(mutex_);
+        if (!stopped_.load(std::memory_order_relaxed) && !host_.KeepGoing())
             stopped_.store(true, std::memory_order_relaxed);
         return !stopped_.load(std::memory_order_relaxed);
     }
     bool Stopped() const { return stopped_.load(std::memory_order_relaxed); }
-    // Passes the percentage to the host when called on the owning thread; a no-op elsewhere.
-    void ReportProgress(int percent) {
-        if (OnOwner()) host_.ReportProgress(percent);
+    // One more of `total` pieces of work has ended: the host hears the percentage done, rising.
+    void PieceDone(int total) {
+        const std::lock_guard lock(mutex_);
+        ++done_;
+        if (total > 0) host_.ReportProgress(100 * done_ / total);
     }
-    bool OnOwner() const { return std::this_thread::get_id() == owner_; }
 
 private:
     Host& host_;
-    std::thread::id owner_;
+    std::mutex mutex_;
     std::atomic<bool> stopped_{false};
+    int done_ = 0;
 };
 
 // The host that work inside a parallel task talks to: KeepGoing() through a StopSignal, questions

@@ -10,7 +10,6 @@
 #include "model/NumberFormat.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -373,7 +372,6 @@ MtfResult FocusPoints(RayTracer& tracer, const Lens& lens, const MtfSettings& se
     // The focus positions in parallel, each into its own slot; they share the traced rays and nothing else.
     std::vector<MtfPoint> points(focus.count);
     std::vector<char> evaluated(focus.count, 0), undersampled(focus.count, 0);
-    std::atomic<int> done{0};
     StopSignal stop(host);
     ParallelFor(tracer.Threads(), focus.count, [&](int i) {
         if (!stop.KeepGoing()) return;
@@ -384,7 +382,7 @@ MtfResult FocusPoints(RayTracer& tracer, const Lens& lens, const MtfSettings& se
         evaluated[i] = EvaluateField(taskJob, field, settings.fieldAngle, defocus, points[i], coarse) &&
                        stop.KeepGoing();
         undersampled[i] = coarse ? 1 : 0;
-        stop.ReportProgress(100 * ++done / focus.count);
+        stop.PieceDone(focus.count);
     });
     for (int i = 0; i < focus.count; ++i) {
         if (!evaluated[i]) {

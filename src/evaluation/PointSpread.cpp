@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <new>
@@ -311,7 +310,6 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     std::mutex arraysMutex;
     std::vector<PsfWavelength> computed(shown.size());
     std::vector<char> finished(shown.size(), 0);
-    std::atomic<int> done{0};
     StopSignal stop(host);
     ParallelFor(static_cast<int>(arrays.size()), static_cast<int>(shown.size()), [&](int i) {
         if (!stop.KeepGoing()) return;
@@ -327,7 +325,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             const std::lock_guard lock(arraysMutex);
             freeArrays.push_back(a);
         }
-        stop.ReportProgress(100 * ++done / static_cast<int>(shown.size()));
+        stop.PieceDone(static_cast<int>(shown.size()));
     });
     if (stop.Stopped() || std::find(finished.begin(), finished.end(), 0) != finished.end()) {
         result.status = kStoppedText;
