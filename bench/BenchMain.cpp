@@ -129,9 +129,11 @@ int Summary() {
         vitrimo::ComputePsf(s.tracer, s.lens, settings, s.host); // the plans, outside the timing
         int wavelengths = 0;
         out["psf_1024_7_wavelengths_s"] = Best(5, [&] {
-            wavelengths = static_cast<int>(vitrimo::ComputePsf(s.tracer, s.lens, settings, s.host).wavelengths.size());
+            wavelengths =
+                static_cast<int>(vitrimo::ComputePsf(s.tracer, s.lens, settings, s.host).wavelengths.size());
         });
-        if (wavelengths != 7) std::cerr << "vitrimo-bench: the PSF has " << wavelengths << " wavelengths, not 7\n";
+        if (wavelengths != 7)
+            std::cerr << "vitrimo-bench: the PSF has " << wavelengths << " wavelengths, not 7\n";
 
         const int m = 1024;
         fftw_complex* a = fftw_alloc_complex(static_cast<std::size_t>(m) * m);

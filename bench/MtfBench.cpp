@@ -71,7 +71,8 @@ void BM_MtfFocusSweep21DoubleGauss(benchmark::State& state) {
     settings.fieldAngle = 10;
     const vitrimo::FocusSweep focus{-0.5, 0.025, 21};
     for (auto _ : state) {
-        const auto result = vitrimo::ComputeMtfFocusSweep(setup.tracer, setup.lens, settings, focus, setup.host);
+        const auto result =
+            vitrimo::ComputeMtfFocusSweep(setup.tracer, setup.lens, settings, focus, setup.host);
         benchmark::DoNotOptimize(result.points.data());
     }
     state.counters["points"] = focus.count;

@@ -80,6 +80,9 @@ BENCHMARK(BM_TraceDoubleGauss)
     ->ArgsProduct({{100000, 1000000}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(BM_TraceAsphere)->ArgsProduct({{100000, 1000000}, {1, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TraceAsphere)
+    ->ArgsProduct({{100000, 1000000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

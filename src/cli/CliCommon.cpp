@@ -63,15 +63,16 @@ int& ThreadsOption() {
 
 void AddThreadsOption(CLI::App& app) {
     ThreadsOption() = DefaultThreadCount();
-    for (const char* name : {"trace", "curves", "spot", "wavefront", "psf", "mtf", "merit", "optimise", "figure",
-                             "bend"}) {
+    for (const char* name :
+         {"trace", "curves", "spot", "wavefront", "psf", "mtf", "merit", "optimise", "figure", "bend"}) {
         CLI::App* command = nullptr;
         try {
             command = app.get_subcommand(name);
         } catch (const CLI::OptionNotFound&) {
             continue; // a command this build does not have
         }
-        command->add_option("--threads", ThreadsOption(), "Threads the calculation uses (default: every core)")
+        command
+            ->add_option("--threads", ThreadsOption(), "Threads the calculation uses (default: every core)")
             ->check(CLI::Range(1, kMaxThreads))
             ->type_name("N");
     }

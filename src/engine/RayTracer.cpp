@@ -342,91 +342,93 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
     // Rays [begin, end): each ray's arithmetic depends on that ray alone, so how the bundle is split
     // cannot change a bit of the result.
     const auto trace = [&](int begin, int end) {
-    for (int r = begin; r < end; ++r) {
-        if (block.vignetted[r] != 0 && r != 0 && !allRays && r != extraRay) continue;
-        if (spherical) {
-            sphere(r);
-            continue;
-        }
-        Ray ray = Load(block, r);
-        Real X = ray.x - pivot;
-        Real t = 0;
-        if (!SphereDistance(c, X, ray.y, ray.z, ray.L, ray.M, ray.N, t)) {
-            block.vignetted[r] = 1; // misses the sphere: stays where it is
-            ray.x = X;
-            Store(block, r, ray);
-            continue;
-        }
-        ray.path += pathIndex * t;
-        X += t * ray.L;
-        ray.y += t * ray.M;
-        ray.z += t * ray.N;
-
-        Real nx, ny, nz;
-        if (s.isAspheric) {
-            // Newton's method on the sag along the ray, from the point on the vertex sphere.
-            Real W = 1, E = c;
-            bool converged = false;
-            for (int step = 0; step < kNewtonCap; ++step) {
-                const Real s2 = ray.y * ray.y + ray.z * ray.z;
-                const Real w2 = 1 - s2 * c * c * k1;
-                if (w2 < 0) break; // no real sag at this height
-                W = std::sqrt(w2);
-                const Real sag = c * s2 / (1 + W) +
-                                 s2 * s2 * (A4 + s2 * (A6 + s2 * (A8 + s2 * (A10 + s2 * (A12 + s2 * A14)))));
-                E = c + 2 * W * s2 *
-                            (2 * A4 +
-                             s2 * (3 * A6 + s2 * (4 * A8 + s2 * (5 * A10 + s2 * (6 * A12 + s2 * 7 * A14)))));
-                const Real g = ray.L * W - ray.M * ray.y * E - ray.N * ray.z * E;
-                if (g == 0) break;
-                const Real advance = (sag - X) * W / g;
-                ray.path += pathIndex * advance;
-                X += advance * ray.L;
-                ray.y += advance * ray.M;
-                ray.z += advance * ray.N;
-                if (std::fabs(advance * ray.L) <= kNewtonTolerance) {
-                    converged = true;
-                    break;
-                }
+        for (int r = begin; r < end; ++r) {
+            if (block.vignetted[r] != 0 && r != 0 && !allRays && r != extraRay) continue;
+            if (spherical) {
+                sphere(r);
+                continue;
             }
-            if (!converged) {
-                block.vignetted[r] = 1;
+            Ray ray = Load(block, r);
+            Real X = ray.x - pivot;
+            Real t = 0;
+            if (!SphereDistance(c, X, ray.y, ray.z, ray.L, ray.M, ray.N, t)) {
+                block.vignetted[r] = 1; // misses the sphere: stays where it is
                 ray.x = X;
                 Store(block, r, ray);
                 continue;
             }
-            const Real norm = std::sqrt(W * W + E * E * (ray.y * ray.y + ray.z * ray.z));
-            nx = W / norm;
-            ny = -ray.y * E / norm;
-            nz = -ray.z * E / norm;
-        } else {
-            nx = 1 - c * X;
-            ny = -c * ray.y;
-            nz = -c * ray.z;
-        }
+            ray.path += pathIndex * t;
+            X += t * ray.L;
+            ray.y += t * ray.M;
+            ray.z += t * ray.N;
 
-        // The apertures are tested where the ray meets the real surface (after the Newton steps on a
-        // conic or asphere).
-        // Written so that a NaN radius fails the test.
-        const Real radiusSquared = ray.y * ray.y + ray.z * ray.z;
-        if (r != 0 && !(radiusSquared <= apertureLimit)) block.vignetted[r] = 1;
-        if (obscurationTest && !(radiusSquared >= obscuredSquared)) block.vignetted[r] = 1;
+            Real nx, ny, nz;
+            if (s.isAspheric) {
+                // Newton's method on the sag along the ray, from the point on the vertex sphere.
+                Real W = 1, E = c;
+                bool converged = false;
+                for (int step = 0; step < kNewtonCap; ++step) {
+                    const Real s2 = ray.y * ray.y + ray.z * ray.z;
+                    const Real w2 = 1 - s2 * c * c * k1;
+                    if (w2 < 0) break; // no real sag at this height
+                    W = std::sqrt(w2);
+                    const Real sag =
+                        c * s2 / (1 + W) +
+                        s2 * s2 * (A4 + s2 * (A6 + s2 * (A8 + s2 * (A10 + s2 * (A12 + s2 * A14)))));
+                    E = c +
+                        2 * W * s2 *
+                            (2 * A4 +
+                             s2 * (3 * A6 + s2 * (4 * A8 + s2 * (5 * A10 + s2 * (6 * A12 + s2 * 7 * A14)))));
+                    const Real g = ray.L * W - ray.M * ray.y * E - ray.N * ray.z * E;
+                    if (g == 0) break;
+                    const Real advance = (sag - X) * W / g;
+                    ray.path += pathIndex * advance;
+                    X += advance * ray.L;
+                    ray.y += advance * ray.M;
+                    ray.z += advance * ray.N;
+                    if (std::fabs(advance * ray.L) <= kNewtonTolerance) {
+                        converged = true;
+                        break;
+                    }
+                }
+                if (!converged) {
+                    block.vignetted[r] = 1;
+                    ray.x = X;
+                    Store(block, r, ray);
+                    continue;
+                }
+                const Real norm = std::sqrt(W * W + E * E * (ray.y * ray.y + ray.z * ray.z));
+                nx = W / norm;
+                ny = -ray.y * E / norm;
+                nz = -ray.z * E / norm;
+            } else {
+                nx = 1 - c * X;
+                ny = -c * ray.y;
+                nz = -c * ray.z;
+            }
 
-        const Real cosI = ray.L * nx + ray.M * ny + ray.N * nz;
-        const Real root = 1 - mu2 * (1 - cosI * cosI);
-        if (root < 0) {
-            block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
-        } else {
-            const Real sign = cosI < 0 ? -sameSide : sameSide;
-            const Real g = sign * std::sqrt(root) - mu * cosI;
-            ray.L = mu * ray.L + g * nx;
-            ray.M = mu * ray.M + g * ny;
-            ray.N = mu * ray.N + g * nz;
+            // The apertures are tested where the ray meets the real surface (after the Newton steps on a
+            // conic or asphere).
+            // Written so that a NaN radius fails the test.
+            const Real radiusSquared = ray.y * ray.y + ray.z * ray.z;
+            if (r != 0 && !(radiusSquared <= apertureLimit)) block.vignetted[r] = 1;
+            if (obscurationTest && !(radiusSquared >= obscuredSquared)) block.vignetted[r] = 1;
+
+            const Real cosI = ray.L * nx + ray.M * ny + ray.N * nz;
+            const Real root = 1 - mu2 * (1 - cosI * cosI);
+            if (root < 0) {
+                block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
+            } else {
+                const Real sign = cosI < 0 ? -sameSide : sameSide;
+                const Real g = sign * std::sqrt(root) - mu * cosI;
+                ray.L = mu * ray.L + g * nx;
+                ray.M = mu * ray.M + g * ny;
+                ray.N = mu * ray.N + g * nz;
+            }
+            ray.x = X;
+            if (!Finite(ray)) block.vignetted[r] = 1;
+            Store(block, r, ray);
         }
-        ray.x = X;
-        if (!Finite(ray)) block.vignetted[r] = 1;
-        Store(block, r, ray);
-    }
     };
 
     // A long bundle goes in chunks of kStopCheckRays rays, spread over the threads; between chunks the
@@ -601,7 +603,8 @@ TraceOutcome RayTracer::TraceAll(Host& host) {
 // The image surface
 
 double RayTracer::ImageSideSign() const {
-    return arrays_ && arrays_->Count() > SurfaceCount() && arrays_->surfaces[SurfaceCount()].indexD < 0 ? -1.0 : 1.0;
+    return arrays_ && arrays_->Count() > SurfaceCount() && arrays_->surfaces[SurfaceCount()].indexD < 0 ? -1.0
+                                                                                                        : 1.0;
 }
 
 double RayTracer::ParaxialImageDistance() const {

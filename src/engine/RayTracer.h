@@ -224,7 +224,7 @@ private:
     const Lens* lens_ = nullptr;
     const SurfaceArrays* arrays_ = nullptr;
     const ParaxialTrace* paraxial_ = nullptr;
-    bool trialArrays_ = false; // bound to arrays other than the lens's own
+    bool trialArrays_ = false;           // bound to arrays other than the lens's own
     std::vector<TraceSurface> surfaces_; // 0 ... n, and the focal-plane row after n when there is one
     int faceCount_ = 0;                  // n
     bool focalPlaneRow_ = false;

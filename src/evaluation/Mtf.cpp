@@ -1,7 +1,6 @@
 #include "evaluation/Mtf.h"
 
 #include "engine/Parallel.h"
-
 #include "evaluation/PointSpread.h"
 #include "evaluation/SpotDiagram.h"
 #include "evaluation/TracedRays.h"

@@ -1,7 +1,7 @@
 #include "evaluation/PointSpread.h"
 
-#include "evaluation/Wavefront.h"
 #include "engine/Parallel.h"
+#include "evaluation/Wavefront.h"
 #include "model/Interpolate.h"
 
 #include <algorithm>
@@ -216,7 +216,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
 
         // The pupil function, the pupil centre on element (0, 0).
         std::fill_n(a, 2 * static_cast<std::size_t>(n / 2) * m, 0.0);
-        std::fill_n(a + 2 * static_cast<std::size_t>(m - n / 2) * m, 2 * static_cast<std::size_t>(n / 2) * m, 0.0);
+        std::fill_n(a + 2 * static_cast<std::size_t>(m - n / 2) * m, 2 * static_cast<std::size_t>(n / 2) * m,
+                    0.0);
         const double lambda = traced.Millimetres();
         std::vector<std::optional<double>> opds(static_cast<std::size_t>(n) * n); // per pupil cell, waves
         for (int row = 0; row < n; ++row) {

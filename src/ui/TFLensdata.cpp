@@ -551,7 +551,8 @@ void TFLensdata::ReadSettings() {
     newDataAtShow_ = ini.ReadBool(kMain, "NewData", false);
     // The threads the calculations use: every core unless the file says otherwise.
     const auto threads = ini.ReadInteger(kMain, "Threads", DefaultThreadCount());
-    bench_.SetThreads(ValidThreadCount(static_cast<int>(threads)) ? static_cast<int>(threads) : DefaultThreadCount());
+    bench_.SetThreads(threads >= 1 && threads <= kMaxThreads ? static_cast<int>(threads)
+                                                             : DefaultThreadCount());
     recentFiles_.clear();
     for (int k = 1; k <= kRecentFiles; ++k) {
         const std::string path = ini.ReadString(kMain, "Recent" + std::to_string(k), "");

@@ -1,8 +1,9 @@
 // Work spread over threads: every task runs once, nesting and exceptions behave, and the trace, the spot
 // diagram, the PSF and an MTF focus sweep of a sample lens come out the same, bit for bit, with 1, 2 and
 // more threads than the machine has cores.
-#include "engine/Calculation.h"
 #include "engine/Parallel.h"
+
+#include "engine/Calculation.h"
 #include "engine/RayTracer.h"
 #include "evaluation/Fft.h"
 #include "evaluation/Mtf.h"
@@ -32,7 +33,8 @@ TEST(ParallelFor, RunsEveryTaskExactlyOnceWhateverTheThreadCount) {
             std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
             ParallelFor(threads, count, [&](int k) { runs[k].fetch_add(1); });
             for (int k = 0; k < count; ++k)
-                EXPECT_EQ(runs[k].load(), 1) << "threads " << threads << ", count " << count << ", task " << k;
+                EXPECT_EQ(runs[k].load(), 1)
+                    << "threads " << threads << ", count " << count << ", task " << k;
         }
     }
 }
@@ -99,7 +101,8 @@ struct DoubleGauss {
 };
 
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 // Every traced record of a spot diagram: positions, directions, paths and flags.
@@ -153,7 +156,8 @@ TEST(SphericalTrace, DoublePrecisionAgreesWithExtendedPrecision) {
         for (const bool extended : {false, true}) {
             DoubleGauss lens(2);
             lens.tracer.SetExtendedPrecision(extended);
-            lens.tracer.SetTracedWavelengths({lens.lens.Wavelengths().Find("C"), lens.lens.Wavelengths().Find("d"),
+            lens.tracer.SetTracedWavelengths({lens.lens.Wavelengths().Find("C"),
+                                              lens.lens.Wavelengths().Find("d"),
                                               lens.lens.Wavelengths().Find("g")});
             const SpotResult spot = ComputeSpot(lens.tracer, lens.lens, {angle, 0, 40}, lens.host);
             ASSERT_TRUE(spot.valid) << spot.status;
@@ -165,8 +169,10 @@ TEST(SphericalTrace, DoublePrecisionAgreesWithExtendedPrecision) {
             ASSERT_EQ(traced[0][k + 7], traced[1][k + 7]) << "the same rays pass, ray record " << k / 8;
             if (traced[0][k + 7] != 0) continue;
             ++passing;
-            for (int f = 0; f < 3; ++f) worstPosition = std::max(worstPosition, std::fabs(traced[0][k + f] - traced[1][k + f]));
-            for (int f = 3; f < 6; ++f) worstDirection = std::max(worstDirection, std::fabs(traced[0][k + f] - traced[1][k + f]));
+            for (int f = 0; f < 3; ++f)
+                worstPosition = std::max(worstPosition, std::fabs(traced[0][k + f] - traced[1][k + f]));
+            for (int f = 3; f < 6; ++f)
+                worstDirection = std::max(worstDirection, std::fabs(traced[0][k + f] - traced[1][k + f]));
             worstPath = std::max(worstPath, std::fabs(traced[0][k + 6] - traced[1][k + 6]));
         }
         EXPECT_GT(passing, 1000) << angle;
@@ -219,7 +225,8 @@ TEST(ParallelMtf, FocusSweepIsTheSameWithAnyThreadCount) {
             settings.fftSize = 128;
             settings.pupilDivision = 32;
             settings.planning = Fft::Planning::Estimate;
-            results.push_back(ComputeMtfFocusSweep(lens.tracer, lens.lens, settings, {-0.5, 0.05, 9}, lens.host));
+            results.push_back(
+                ComputeMtfFocusSweep(lens.tracer, lens.lens, settings, {-0.5, 0.05, 9}, lens.host));
             ASSERT_EQ(results.back().points.size(), 9u) << results.back().status;
         }
         for (std::size_t k = 1; k < results.size(); ++k)
@@ -241,13 +248,15 @@ TEST(FftOccupiedRows, MiddleRowsAreReadAsZero) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c) {
                 const bool kept = r < occupied / 2 || r >= rows - occupied / 2;
-                values[r * columns + c] = kept ? std::complex<double>(std::sin(r + 0.3 * c), std::cos(2.0 * r - c))
-                                               : std::complex<double>(1e6 + r, -c); // must be ignored
+                values[r * columns + c] =
+                    kept ? std::complex<double>(std::sin(r + 0.3 * c), std::cos(2.0 * r - c))
+                         : std::complex<double>(1e6 + r, -c); // must be ignored
             }
         FftBuffer buffer(values.size());
         std::memcpy(buffer.Data(), values.data(), values.size() * sizeof(std::complex<double>));
         test::ScriptedHost host;
-        ASSERT_TRUE(Fft(Fft::Planning::Estimate).Transform2D(buffer.Data(), rows, columns, -1, host, occupied));
+        ASSERT_TRUE(
+            Fft(Fft::Planning::Estimate).Transform2D(buffer.Data(), rows, columns, -1, host, occupied));
         for (int k1 = 0; k1 < rows; ++k1)
             for (int k2 = 0; k2 < columns; ++k2) {
                 std::complex<double> sum = 0;
@@ -255,7 +264,8 @@ TEST(FftOccupiedRows, MiddleRowsAreReadAsZero) {
                     if (r >= occupied / 2 && r < rows - occupied / 2) continue;
                     for (int c = 0; c < columns; ++c)
                         sum += values[r * columns + c] *
-                               std::polar(1.0, -2 * std::numbers::pi * (double(r) * k1 / rows + double(c) * k2 / columns));
+                               std::polar(1.0, -2 * std::numbers::pi *
+                                                   (double(r) * k1 / rows + double(c) * k2 / columns));
                 }
                 const double* got = buffer.Data() + 2 * (k1 * columns + k2);
                 EXPECT_NEAR(got[0], sum.real(), 1e-10) << occupied << " rows, element " << k1 << ", " << k2;
@@ -268,7 +278,8 @@ TEST(CliThreads, TheCountIsCheckedAndDoesNotChangeTheOutput) {
     const std::string lens = test::SourcePath("data/Lens/double-gauss.ldt");
     std::vector<std::string> outputs;
     for (const char* threads : {"1", "2", "5"}) {
-        const auto run = test::Cli({"spot", lens, "--angle", "10", "--steps", "60", "--threads", threads, "--json"});
+        const auto run =
+            test::Cli({"spot", lens, "--angle", "10", "--steps", "60", "--threads", threads, "--json"});
         ASSERT_EQ(run.code, 0) << run.err;
         outputs.push_back(run.out);
     }
