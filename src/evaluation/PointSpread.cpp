@@ -28,6 +28,14 @@ double Scaled(double intensity, BrightnessScale scale) {
     return intensity;
 }
 
+// std::round(level) within 0 ... 65535 (a NaN gives 0), without a library call: the truncated level and
+// its fraction are exact, and a fraction of one half rounds up, away from zero.
+std::uint16_t RoundedLevel(double level) {
+    const double clamped = level > 0 ? std::min(level, 65535.0) : 0.0;
+    const auto whole = static_cast<std::uint16_t>(clamped);
+    return clamped - whole >= 0.5 ? static_cast<std::uint16_t>(whole + 1) : whole;
+}
+
 // The element of an M x M wrapped array that holds offset (i, j).
 std::size_t Wrapped(int i, int j, int m) {
     const int row = i < 0 ? i + m : i, column = j < 0 ? j + m : j;
@@ -253,8 +261,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                         const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
                         if (top > 0) {
                             const double level = Scaled(intensity, settings.brightness) / top * 65535;
-                            psf.image[static_cast<std::size_t>(i) * k + j] =
-                                static_cast<std::uint16_t>(std::clamp(std::round(level), 0.0, 65535.0));
+                            psf.image[static_cast<std::size_t>(i) * k + j] = RoundedLevel(level);
                         }
                     }
                     psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
