@@ -4,6 +4,7 @@
 #include "model/Host.h"
 #include "model/Lens.h"
 #include "model/LensFile.h"
+#include "model/NumberFormat.h"
 
 #include <stdexcept>
 #include <string>
@@ -23,6 +24,15 @@ public:
 inline void LoadSample(Lens& lens, const std::string& file) {
     const auto result = ReadLensFile(lens, std::string(VITRIMO_SOURCE_DIR "/data/Lens/") + file);
     if (!result.Ok()) throw std::runtime_error(result.error);
+}
+
+// The optimisation's test case: every radius of the faces 2 ... n 5 % off, alternately up and down.
+inline void PerturbRadii(Lens& lens) {
+    for (int row = 2; row <= lens.RowCount() - 1; ++row) {
+        const auto r = ParseNumber(lens.Text(col::R, row));
+        if (r && *r != 0) lens.SetText(col::R, row, FormatGeneral(*r * (row % 2 ? 1.05 : 0.95), 15));
+    }
+    lens.MarkChanged();
 }
 
 } // namespace vitrimo::bench

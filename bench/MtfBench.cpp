@@ -1,7 +1,8 @@
 // The MTF window's sweeps on the sample Cooke triplet with its seven calculated wavelengths (r C d e F g h):
 //  - the angle sweep over five field angles 0 ... 20 degrees, from the spot diagram (15 steps per radius)
 //    and from the point spread function (FFT 256, pupil 32 and FFT 512, pupil 128);
-//  - the focus sweep over eleven positions, traced once (the rays met on each image plane).
+//  - the focus sweep over eleven positions, traced once (the rays met on each image plane);
+//  - the double Gauss's geometrical focus sweep over 21 positions at 10 degrees (the summary's case).
 #include "BenchSupport.h"
 #include "engine/Calculation.h"
 #include "engine/RayTracer.h"
@@ -19,8 +20,8 @@ struct Setup {
     vitrimo::RayTracer tracer;
     SilentHost host;
 
-    Setup() {
-        vitrimo::bench::LoadSample(lens, "cooke-triplet.ldt");
+    explicit Setup(const char* file = "cooke-triplet.ldt") {
+        vitrimo::bench::LoadSample(lens, file);
         vitrimo::EnsureArraysCurrent(lens, paraxial, host);
         tracer.Bind(lens, paraxial);
         tracer.EntrancePupilDiameter(host);
@@ -63,7 +64,22 @@ void BM_MtfFocusSweep(benchmark::State& state) {
     state.counters["points"] = focus.count;
 }
 
+void BM_MtfFocusSweep21DoubleGauss(benchmark::State& state) {
+    Setup setup("double-gauss.ldt");
+    vitrimo::MtfSettings settings;
+    settings.source = vitrimo::OtfSource::Geometric;
+    settings.fieldAngle = 10;
+    const vitrimo::FocusSweep focus{-0.5, 0.025, 21};
+    for (auto _ : state) {
+        const auto result =
+            vitrimo::ComputeMtfFocusSweep(setup.tracer, setup.lens, settings, focus, setup.host);
+        benchmark::DoNotOptimize(result.points.data());
+    }
+    state.counters["points"] = focus.count;
+}
+
 } // namespace
 
+BENCHMARK(BM_MtfFocusSweep21DoubleGauss)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MtfAngleSweep)->Args({0, 256})->Args({1, 256})->Args({1, 512})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MtfFocusSweep)->Args({0, 256})->Args({1, 256})->Unit(benchmark::kMillisecond);

@@ -7,7 +7,6 @@
 #include "design/LensMerit.h"
 #include "design/Optimisation.h"
 #include "engine/Calculation.h"
-#include "model/NumberFormat.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,14 +17,7 @@ using vitrimo::bench::SilentHost;
 vitrimo::Lens Triplet(bool perturbed) {
     vitrimo::Lens lens;
     vitrimo::bench::LoadSample(lens, "cooke-triplet.ldt");
-    if (perturbed) {
-        for (int row = 2; row <= lens.RowCount() - 1; ++row) {
-            const auto r = vitrimo::ParseNumber(lens.Text(vitrimo::col::R, row));
-            if (r && *r != 0)
-                lens.SetText(vitrimo::col::R, row, vitrimo::FormatGeneral(*r * (row % 2 ? 1.05 : 0.95), 15));
-        }
-        lens.MarkChanged();
-    }
+    if (perturbed) vitrimo::bench::PerturbRadii(lens);
     SilentHost host;
     vitrimo::ParaxialTrace paraxial;
     vitrimo::PrepareForCalculation(lens, paraxial, host);

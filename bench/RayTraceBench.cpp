@@ -1,8 +1,9 @@
 // Exact rays through the sample lenses at one wavelength: the double Gauss (11 spherical faces) and the
-// aspheric condenser (an ellipsoid and a plane). The counter "intersections" is ray-surface
-// intersections per second on one core.
+// aspheric condenser (an ellipsoid and a plane), on one thread and on every core (range(1): threads, 0 for
+// all). The counter "intersections" is ray-surface intersections per second.
 #include "BenchSupport.h"
 #include "engine/Calculation.h"
+#include "engine/Parallel.h"
 #include "engine/RayTracer.h"
 
 #include <benchmark/benchmark.h>
@@ -52,6 +53,9 @@ struct Setup {
 void TraceLens(benchmark::State& state, const char* file) {
     Setup setup(file);
     const int rays = static_cast<int>(state.range(0));
+    const int threads = state.range(1) > 0 ? static_cast<int>(state.range(1)) : vitrimo::DefaultThreadCount();
+    setup.tracer.SetThreads(threads);
+    state.counters["threads"] = threads;
     for (auto _ : state) {
         state.PauseTiming();
         setup.Start(rays);
@@ -72,7 +76,13 @@ void BM_TraceDoubleGauss(benchmark::State& state) {
 void BM_TraceAsphere(benchmark::State& state) {
     TraceLens(state, "asphere.ldt");
 }
-BENCHMARK(BM_TraceDoubleGauss)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TraceAsphere)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceDoubleGauss)
+    ->ArgsProduct({{100000, 1000000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_TraceAsphere)
+    ->ArgsProduct({{100000, 1000000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

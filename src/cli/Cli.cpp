@@ -30,6 +30,7 @@ int ParseAndRun(const std::vector<std::string>& args, std::ostream& out, std::os
     // Every number on the command line must be finite: "nan" and "inf" are refused like any other word
     // that is not a number, so they can never reach a calculation or an output.
     RequireFiniteNumbers(app);
+    AddThreadsOption(app);
 
     std::vector<const char*> argv;
     for (const auto& arg : args) argv.push_back(arg.c_str());

@@ -1,6 +1,7 @@
 #include "cli/CliCommon.h"
 
 #include "cli/CliHost.h"
+#include "engine/Parallel.h"
 #include "evaluation/PointSpread.h"
 #include "model/LensFile.h"
 #include "model/NumberFormat.h"
@@ -53,6 +54,34 @@ void RequireFiniteNumbers(CLI::App& app) {
     for (CLI::App* command : app.get_subcommands({})) RequireFiniteNumbers(*command);
 }
 
+namespace {
+int& ThreadsOption() {
+    static int threads = DefaultThreadCount();
+    return threads;
+}
+} // namespace
+
+void AddThreadsOption(CLI::App& app) {
+    ThreadsOption() = DefaultThreadCount();
+    for (const char* name :
+         {"trace", "curves", "spot", "wavefront", "psf", "mtf", "merit", "optimise", "figure", "bend"}) {
+        CLI::App* command = nullptr;
+        try {
+            command = app.get_subcommand(name);
+        } catch (const CLI::OptionNotFound&) {
+            continue; // a command this build does not have
+        }
+        command
+            ->add_option("--threads", ThreadsOption(), "Threads the calculation uses (default: every core)")
+            ->check(CLI::Range(1, kMaxThreads))
+            ->type_name("N");
+    }
+}
+
+int CommandThreads() {
+    return ThreadsOption();
+}
+
 std::string ProgramDataDir() {
     const char* fromEnvironment = std::getenv("VITRIMO_DATA_DIR");
     return fromEnvironment && *fromEnvironment ? fromEnvironment : VITRIMO_DATA_DIR;
@@ -64,6 +93,7 @@ void LoadLens(const std::string& path, LoadedLens& loaded, std::ostream& err) {
     loaded.lens.SetFileName(path);
     for (const auto& title : read.unknownColumns)
         err << kProgram << ": warning: " << path << ": unknown column \"" << title << "\" ignored\n";
+    loaded.bench.SetThreads(CommandThreads());
     CliHost host;
     loaded.readiness = loaded.bench.Prepare(host);
     if (loaded.readiness == Readiness::Cancelled) {

@@ -52,6 +52,12 @@ Command AddReportCommand(CLI::App& app);
 Command AddImportCommand(CLI::App& app);
 Command AddExportCommand(CLI::App& app);
 
+// Adds "--threads N" to the commands that trace: the threads their calculations use, 1 ... kMaxThreads,
+// every core by default. LoadLens gives the count to the command's workbench.
+void AddThreadsOption(CLI::App& app);
+// The count the command line gave, or DefaultThreadCount().
+int CommandThreads();
+
 // The folder with the glass catalogues and RGBtable.txt, looked in after the current folder.
 std::string ProgramDataDir();
 

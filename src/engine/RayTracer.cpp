@@ -1,5 +1,6 @@
 #include "engine/RayTracer.h"
 
+#include "engine/Parallel.h"
 #include "engine/SphereIntersection.h"
 
 #include <algorithm>
@@ -18,18 +19,18 @@ constexpr double kNewtonTolerance = 1e-12;
 constexpr int kAimExpansionCap = 4000;
 constexpr int kAimBisectionCap = 200;
 constexpr double kAimTolerance = 1e-12; // relative to the size of the aimed-at surface
-constexpr int kStopCheckRays = 8192;    // rays between two questions whether to go on (a power of 2)
+constexpr int kStopCheckRays = 2048;    // rays of a chunk: the share of one thread, between two questions
 
 // One ray's state while a surface is processed.
 struct Ray {
     Real x, y, z, L, M, N, path;
 };
 
-Ray Load(const RayBlock& b, int r) {
+[[gnu::always_inline]] inline Ray Load(const RayBlock& b, int r) {
     return {b.x[r], b.y[r], b.z[r], b.L[r], b.M[r], b.N[r], b.path[r]};
 }
 
-void Store(RayBlock& b, int r, const Ray& ray) {
+[[gnu::always_inline]] inline void Store(RayBlock& b, int r, const Ray& ray) {
     b.x[r] = static_cast<double>(ray.x);
     b.y[r] = static_cast<double>(ray.y);
     b.z[r] = static_cast<double>(ray.z);
@@ -40,7 +41,7 @@ void Store(RayBlock& b, int r, const Ray& ray) {
 }
 
 // A ray whose arithmetic produced NaN or infinity (an index of 0, an extreme asphere) is a lost ray.
-bool Finite(const Ray& ray) {
+[[gnu::always_inline]] inline bool Finite(const Ray& ray) {
     return std::isfinite(static_cast<double>(ray.x + ray.y + ray.z + ray.L + ray.M + ray.N + ray.path));
 }
 
@@ -152,6 +153,10 @@ void RayTracer::BindArrays(const Lens& lens, const SurfaceArrays& arrays, const 
     context_.stopSurface = StopSurfaceIndex(arrays, faceCount_);
     const double pupil = ParaxialTrace::EntrancePupilDistance(arrays, context_.stopSurface);
     context_.entrancePupilDistance = std::isfinite(pupil) ? pupil : 0;
+}
+
+void RayTracer::SetThreads(int threads) {
+    threads_ = std::clamp(threads, 1, kMaxThreads);
 }
 
 bool RayTracer::Traceable(int listPosition) const {
@@ -272,89 +277,173 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
     const Real A4 = s.aspheric[0], A6 = s.aspheric[1], A8 = s.aspheric[2], A10 = s.aspheric[3],
                A12 = s.aspheric[4], A14 = s.aspheric[5];
 
-    for (int r = 0; r < block.count; ++r) {
-        // A long bundle asks between blocks of rays whether to go on, so that Stop is felt at once.
-        if ((r & (kStopCheckRays - 1)) == 0 && r > 0 && host_ && !host_->KeepGoing()) {
-            context_.run = false;
+    // What the loop needs of the context and the apertures, taken once (the same values Processed and
+    // TestApertures compute per ray).
+    const Real mu2 = mu * mu;
+    const bool allRays = context_.allRayMode;
+    const int extraRay = context_.idealLensPresent ? block.count - 1 : -1;
+    const Real apertureLimit = s.apertureSquared * (1 + 2 * kRimMargin);
+    const Real obscuredSquared = s.obscuredSquared;
+
+    // A spherical (or plane) face: double precision, written so that nothing large cancels. The ray
+    // goes first to the foot of the perpendicular from the vertex, f = P + t0 D (each component one fused
+    // multiply-add), then on by the small remainder delta: with |D| = 1,
+    //   X^2 + y^2 + z^2 - t0^2 = |f|^2 and X + t0 L = f_x,
+    // so F = c |f|^2 - 2 f_x is a sum of small terms, and the new point f + delta D is formed from small
+    // numbers, where X + t L would subtract two lengths of the order of the face distance. The
+    // extended-precision form below (the aspheric faces' start) agrees with it to about 1e-14 mm on the
+    // sample lenses, and costs three times as long.
+    const double cd = s.curvature, muD = static_cast<double>(mu), mu2D = muD * muD;
+    const double pathIndexD = static_cast<double>(pathIndex), sameSideD = static_cast<double>(sameSide);
+    const double apertureLimitD = static_cast<double>(apertureLimit), obscuredD = s.obscuredSquared;
+    const auto sphere = [&](int r) {
+        const double L = block.L[r], M = block.M[r], N = block.N[r];
+        const double X = block.x[r] - pivot, y = block.y[r], z = block.z[r];
+        const double t0 = -std::fma(X, L, std::fma(y, M, z * N));
+        const double fx = std::fma(t0, L, X), fy = std::fma(t0, M, y), fz = std::fma(t0, N, z);
+        const double F = cd * (fx * fx + fy * fy + fz * fz) - 2 * fx;
+        const double root = L * L - cd * F;
+        if (L == 0 || !(root >= 0)) {
+            block.vignetted[r] = 1; // misses the sphere: stays where it is
+            block.x[r] = X;
             return;
         }
-        if (!Processed(block, r)) continue;
-        Ray ray = Load(block, r);
-        Real X = ray.x - pivot;
-        Real t = 0;
-        if (!SphereDistance(c, X, ray.y, ray.z, ray.L, ray.M, ray.N, t)) {
-            block.vignetted[r] = 1; // misses the sphere: stays where it is
-            ray.x = X;
-            Store(block, r, ray);
-            continue;
+        const double q = std::sqrt(root);
+        const double delta = F / (L < 0 ? L - q : L + q);
+        const double x1 = std::fma(delta, L, fx), y1 = std::fma(delta, M, fy), z1 = std::fma(delta, N, fz);
+        const double path = std::fma(pathIndexD, delta, std::fma(pathIndexD, t0, block.path[r]));
+        const double nx = 1 - cd * x1, ny = -cd * y1, nz = -cd * z1;
+        // Written so that a NaN radius fails the test.
+        const double radiusSquared = y1 * y1 + z1 * z1;
+        if (r != 0 && !(radiusSquared <= apertureLimitD)) block.vignetted[r] = 1;
+        if (obscurationTest && !(radiusSquared >= obscuredD)) block.vignetted[r] = 1;
+        const double cosI = L * nx + M * ny + N * nz;
+        const double root2 = 1 - mu2D * (1 - cosI * cosI);
+        double L1 = L, M1 = M, N1 = N;
+        if (root2 < 0) {
+            block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
+        } else {
+            const double g = (cosI < 0 ? -sameSideD : sameSideD) * std::sqrt(root2) - muD * cosI;
+            L1 = muD * L + g * nx;
+            M1 = muD * M + g * ny;
+            N1 = muD * N + g * nz;
         }
-        ray.path += pathIndex * t;
-        X += t * ray.L;
-        ray.y += t * ray.M;
-        ray.z += t * ray.N;
+        if (!std::isfinite(x1 + y1 + z1 + L1 + M1 + N1 + path)) block.vignetted[r] = 1;
+        block.x[r] = x1;
+        block.y[r] = y1;
+        block.z[r] = z1;
+        block.L[r] = L1;
+        block.M[r] = M1;
+        block.N[r] = N1;
+        block.path[r] = path;
+    };
+    const bool spherical = !s.isAspheric && !extendedPrecision_;
 
-        Real nx, ny, nz;
-        if (s.isAspheric) {
-            // Newton's method on the sag along the ray, from the point on the vertex sphere.
-            Real W = 1, E = c;
-            bool converged = false;
-            for (int step = 0; step < kNewtonCap; ++step) {
-                const Real s2 = ray.y * ray.y + ray.z * ray.z;
-                const Real w2 = 1 - s2 * c * c * k1;
-                if (w2 < 0) break; // no real sag at this height
-                W = std::sqrt(w2);
-                const Real sag = c * s2 / (1 + W) +
-                                 s2 * s2 * (A4 + s2 * (A6 + s2 * (A8 + s2 * (A10 + s2 * (A12 + s2 * A14)))));
-                E = c + 2 * W * s2 *
-                            (2 * A4 +
-                             s2 * (3 * A6 + s2 * (4 * A8 + s2 * (5 * A10 + s2 * (6 * A12 + s2 * 7 * A14)))));
-                const Real g = ray.L * W - ray.M * ray.y * E - ray.N * ray.z * E;
-                if (g == 0) break;
-                const Real advance = (sag - X) * W / g;
-                ray.path += pathIndex * advance;
-                X += advance * ray.L;
-                ray.y += advance * ray.M;
-                ray.z += advance * ray.N;
-                if (std::fabs(advance * ray.L) <= kNewtonTolerance) {
-                    converged = true;
-                    break;
-                }
+    // Rays [begin, end): each ray's arithmetic depends on that ray alone, so how the bundle is split
+    // cannot change a bit of the result.
+    const auto trace = [&](int begin, int end) {
+        for (int r = begin; r < end; ++r) {
+            if (block.vignetted[r] != 0 && r != 0 && !allRays && r != extraRay) continue;
+            if (spherical) {
+                sphere(r);
+                continue;
             }
-            if (!converged) {
-                block.vignetted[r] = 1;
+            Ray ray = Load(block, r);
+            Real X = ray.x - pivot;
+            Real t = 0;
+            if (!SphereDistance(c, X, ray.y, ray.z, ray.L, ray.M, ray.N, t)) {
+                block.vignetted[r] = 1; // misses the sphere: stays where it is
                 ray.x = X;
                 Store(block, r, ray);
                 continue;
             }
-            const Real norm = std::sqrt(W * W + E * E * (ray.y * ray.y + ray.z * ray.z));
-            nx = W / norm;
-            ny = -ray.y * E / norm;
-            nz = -ray.z * E / norm;
-        } else {
-            nx = 1 - c * X;
-            ny = -c * ray.y;
-            nz = -c * ray.z;
-        }
+            ray.path += pathIndex * t;
+            X += t * ray.L;
+            ray.y += t * ray.M;
+            ray.z += t * ray.N;
 
-        // The apertures are tested where the ray meets the real surface (after the Newton steps on a
-        // conic or asphere).
-        TestApertures(s, block, r, ray.y * ray.y + ray.z * ray.z, obscurationTest);
+            Real nx, ny, nz;
+            if (s.isAspheric) {
+                // Newton's method on the sag along the ray, from the point on the vertex sphere.
+                Real W = 1, E = c;
+                bool converged = false;
+                for (int step = 0; step < kNewtonCap; ++step) {
+                    const Real s2 = ray.y * ray.y + ray.z * ray.z;
+                    const Real w2 = 1 - s2 * c * c * k1;
+                    if (w2 < 0) break; // no real sag at this height
+                    W = std::sqrt(w2);
+                    const Real sag =
+                        c * s2 / (1 + W) +
+                        s2 * s2 * (A4 + s2 * (A6 + s2 * (A8 + s2 * (A10 + s2 * (A12 + s2 * A14)))));
+                    E = c +
+                        2 * W * s2 *
+                            (2 * A4 +
+                             s2 * (3 * A6 + s2 * (4 * A8 + s2 * (5 * A10 + s2 * (6 * A12 + s2 * 7 * A14)))));
+                    const Real g = ray.L * W - ray.M * ray.y * E - ray.N * ray.z * E;
+                    if (g == 0) break;
+                    const Real advance = (sag - X) * W / g;
+                    ray.path += pathIndex * advance;
+                    X += advance * ray.L;
+                    ray.y += advance * ray.M;
+                    ray.z += advance * ray.N;
+                    if (std::fabs(advance * ray.L) <= kNewtonTolerance) {
+                        converged = true;
+                        break;
+                    }
+                }
+                if (!converged) {
+                    block.vignetted[r] = 1;
+                    ray.x = X;
+                    Store(block, r, ray);
+                    continue;
+                }
+                const Real norm = std::sqrt(W * W + E * E * (ray.y * ray.y + ray.z * ray.z));
+                nx = W / norm;
+                ny = -ray.y * E / norm;
+                nz = -ray.z * E / norm;
+            } else {
+                nx = 1 - c * X;
+                ny = -c * ray.y;
+                nz = -c * ray.z;
+            }
 
-        const Real cosI = ray.L * nx + ray.M * ny + ray.N * nz;
-        const Real root = 1 - mu * mu * (1 - cosI * cosI);
-        if (root < 0) {
-            block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
-        } else {
-            const Real sign = cosI < 0 ? -sameSide : sameSide;
-            const Real g = sign * std::sqrt(root) - mu * cosI;
-            ray.L = mu * ray.L + g * nx;
-            ray.M = mu * ray.M + g * ny;
-            ray.N = mu * ray.N + g * nz;
+            // The apertures are tested where the ray meets the real surface (after the Newton steps on a
+            // conic or asphere).
+            // Written so that a NaN radius fails the test.
+            const Real radiusSquared = ray.y * ray.y + ray.z * ray.z;
+            if (r != 0 && !(radiusSquared <= apertureLimit)) block.vignetted[r] = 1;
+            if (obscurationTest && !(radiusSquared >= obscuredSquared)) block.vignetted[r] = 1;
+
+            const Real cosI = ray.L * nx + ray.M * ny + ray.N * nz;
+            const Real root = 1 - mu2 * (1 - cosI * cosI);
+            if (root < 0) {
+                block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
+            } else {
+                const Real sign = cosI < 0 ? -sameSide : sameSide;
+                const Real g = sign * std::sqrt(root) - mu * cosI;
+                ray.L = mu * ray.L + g * nx;
+                ray.M = mu * ray.M + g * ny;
+                ray.N = mu * ray.N + g * nz;
+            }
+            ray.x = X;
+            if (!Finite(ray)) block.vignetted[r] = 1;
+            Store(block, r, ray);
         }
-        ray.x = X;
-        if (!Finite(ray)) block.vignetted[r] = 1;
-        Store(block, r, ray);
+    };
+
+    // A long bundle goes in chunks of kStopCheckRays rays, spread over the threads; between chunks the
+    // host is asked whether to go on, so that Stop is felt at once.
+    const int chunks = (block.count + kStopCheckRays - 1) / kStopCheckRays;
+    if (chunks <= 1 || !host_) {
+        trace(0, block.count);
+        return;
     }
+    StopSignal stop(*host_);
+    ParallelFor(threads_, chunks, [&](int k) {
+        if (k > 0 && !stop.KeepGoing()) return;
+        trace(k * kStopCheckRays, std::min(block.count, (k + 1) * kStopCheckRays));
+    });
+    if (stop.Stopped()) context_.run = false;
 }
 
 void RayTracer::TestApertures(const TraceSurface& s, RayBlock& block, int r, Real radiusSquared,
@@ -514,7 +603,8 @@ TraceOutcome RayTracer::TraceAll(Host& host) {
 // The image surface
 
 double RayTracer::ImageSideSign() const {
-    return arrays_ && arrays_->Count() > SurfaceCount() && arrays_->surfaces[SurfaceCount()].indexD < 0 ? -1.0 : 1.0;
+    return arrays_ && arrays_->Count() > SurfaceCount() && arrays_->surfaces[SurfaceCount()].indexD < 0 ? -1.0
+                                                                                                        : 1.0;
 }
 
 double RayTracer::ParaxialImageDistance() const {

@@ -8,12 +8,19 @@
 // measured from the vertex of the surface processed last. Decenters shift, tilts rotate the frame of all
 // later surfaces; after an odd number of mirrors distances and indices are negative and the rays travel
 // towards -x. The relative optical path of every ray is its path minus that of ray 0 of the same
-// wavelength and slot. Intermediate arithmetic is in extended precision.
+// wavelength and slot. Spherical and plane faces are traced in double precision in a form where no large
+// lengths cancel (within about 1e-14 mm of an extended-precision trace); aspheric faces, the rotations and
+// the ideal lens keep extended-precision intermediates.
 //
 // A ray that misses a surface, is blocked by an aperture or an obscuration, is totally reflected, or
 // does not converge on an asphere is flagged vignetted; the trace goes on with the others.
+//
+// A large bundle is traced in chunks of rays spread over Threads() threads, one surface at a time; every
+// ray's arithmetic is its own, so the rays come out the same, bit for bit, whatever the thread count. The
+// host is asked whether to go on between chunks, one call at a time (StopSignal).
 #pragma once
 
+#include "engine/Parallel.h"
 #include "engine/ParaxialTrace.h"
 #include "engine/RayBundle.h"
 #include "model/Host.h"
@@ -172,6 +179,15 @@ public:
     // Why the last trace failed.
     const std::string& LastError() const { return error_; }
 
+    // How many threads a trace of a large bundle (and the calculations given this tracer) may use;
+    // DefaultThreadCount() unless set. Results do not depend on it. Clamped to 1 ... kMaxThreads.
+    void SetThreads(int threads);
+    int Threads() const { return threads_; }
+
+    // Spherical and plane faces are traced in double precision with a cancellation-free formulation;
+    // on, they take the extended-precision path of the aspheric faces instead (for comparisons).
+    void SetExtendedPrecision(bool on) { extendedPrecision_ = on; }
+
 private:
     // A surface as the trace needs it: sums and trigonometry done once per calculation.
     struct TraceSurface {
@@ -208,7 +224,7 @@ private:
     const Lens* lens_ = nullptr;
     const SurfaceArrays* arrays_ = nullptr;
     const ParaxialTrace* paraxial_ = nullptr;
-    bool trialArrays_ = false; // bound to arrays other than the lens's own
+    bool trialArrays_ = false;           // bound to arrays other than the lens's own
     std::vector<TraceSurface> surfaces_; // 0 ... n, and the focal-plane row after n when there is one
     int faceCount_ = 0;                  // n
     bool focalPlaneRow_ = false;
@@ -220,6 +236,8 @@ private:
     std::string error_;
     Host* host_ = nullptr; // during TraceSurfaces: asked between blocks of rays whether to go on
     SurfaceObserver* observer_ = nullptr;
+    int threads_ = DefaultThreadCount();
+    bool extendedPrecision_ = false;
 };
 
 } // namespace vitrimo

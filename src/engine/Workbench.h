@@ -42,6 +42,11 @@ public:
     // values go to the host; the numbers of faces deleted for lack of a d-line index to `droppedFaces`.
     Readiness Prepare(Host& host, std::vector<int>* droppedFaces = nullptr);
 
+    // The threads the calculations on this workbench use (the tracer's count, given to the evaluations);
+    // every core unless set. Results do not depend on it.
+    void SetThreads(int threads) { tracer_.SetThreads(threads); }
+    int Threads() const { return tracer_.Threads(); }
+
     // Binds the tracer to the lens (whose arrays must be current) and finds the entrance pupil on the
     // axis; the tracer's field angle is kept.
     void BindTracer(Host& host);

@@ -90,33 +90,48 @@ void Fft::Transform(double* data, int n, int sign) const {
     Execute(data, n, 1, sign, planning_ == Planning::Measure);
 }
 
-bool Fft::Transform2D(double* data, int rows, int columns, int sign, Host& host) const {
+bool Fft::Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows) const {
     if (rows < 1 || columns < 1) throw std::invalid_argument("Fft::Transform2D: empty array");
     const bool measure = planning_ == Planning::Measure;
-
-    // Rows: blocks of whole rows, each a batch of contiguous transforms.
-    const int rowBlock = std::clamp(kRowBlockValues / columns, 1, rows);
-    for (int first = 0; first < rows; first += rowBlock) {
-        if (!host.KeepGoing()) return false;
-        const int count = std::min(rowBlock, rows - first);
-        Execute(data + 2 * static_cast<std::size_t>(first) * columns, columns, count, sign, measure);
+    // The rows that may hold values: [0, low) and [rows - high, rows).
+    int low = rows, high = 0;
+    if (occupiedRows > 0 && occupiedRows < rows) {
+        low = (occupiedRows + 1) / 2;
+        high = occupiedRows / 2;
     }
+    const auto rowPass = [&](int begin, int end) {
+        // Blocks of whole rows, each a batch of contiguous transforms.
+        const int rowBlock = std::clamp(kRowBlockValues / columns, 1, rows);
+        for (int first = begin; first < end; first += rowBlock) {
+            if (!host.KeepGoing()) return false;
+            const int count = std::min(rowBlock, end - first);
+            Execute(data + 2 * static_cast<std::size_t>(first) * columns, columns, count, sign, measure);
+        }
+        return true;
+    };
+    if (!rowPass(0, low) || !rowPass(rows - high, rows)) return false;
     if (rows == 1) return true;
 
-    // Columns: a few at a time, gathered into a contiguous work array, transformed, scattered back.
+    // Columns: a few at a time, gathered into a contiguous work array (the rows known to be 0 as zeros),
+    // transformed, scattered back.
     const int columnBlock = std::min(kColumnBlock, columns);
     FftBuffer work(static_cast<std::size_t>(columnBlock) * rows);
     double* t = work.Data();
+    const auto gather = [&](int r, int first, int count) {
+        const double* row = data + 2 * (static_cast<std::size_t>(r) * columns + first);
+        for (int k = 0; k < count; ++k) {
+            t[2 * (static_cast<std::size_t>(k) * rows + r)] = row[2 * k];
+            t[2 * (static_cast<std::size_t>(k) * rows + r) + 1] = row[2 * k + 1];
+        }
+    };
     for (int first = 0; first < columns; first += columnBlock) {
         if (!host.KeepGoing()) return false;
         const int count = std::min(columnBlock, columns - first);
-        for (int r = 0; r < rows; ++r) {
-            const double* row = data + 2 * (static_cast<std::size_t>(r) * columns + first);
-            for (int k = 0; k < count; ++k) {
-                t[2 * (static_cast<std::size_t>(k) * rows + r)] = row[2 * k];
-                t[2 * (static_cast<std::size_t>(k) * rows + r) + 1] = row[2 * k + 1];
-            }
-        }
+        for (int r = 0; r < low; ++r) gather(r, first, count);
+        for (int r = rows - high; r < rows; ++r) gather(r, first, count);
+        if (low < rows - high)
+            for (int k = 0; k < count; ++k)
+                std::fill_n(t + 2 * (static_cast<std::size_t>(k) * rows + low), 2 * (rows - high - low), 0.0);
         Execute(t, rows, count, sign, measure);
         for (int r = 0; r < rows; ++r) {
             double* row = data + 2 * (static_cast<std::size_t>(r) * columns + first);

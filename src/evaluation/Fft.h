@@ -38,7 +38,11 @@ public:
     // One transform of a rows x columns array at `data` (2 rows columns doubles): the rows in blocks, then
     // the columns in blocks. host.KeepGoing() is asked before each block; when it says no, the transform
     // ends there, the array holds a partial result and the function returns false.
-    bool Transform2D(double* data, int rows, int columns, int sign, Host& host) const;
+    //
+    // occupiedRows > 0 says that only the first occupiedRows / 2 and the last occupiedRows / 2 rows may
+    // hold values other than 0 (a pupil centred on element (0, 0)): only those rows are read, the
+    // transforms of the others (all zeros) are skipped, and the rows between need not be cleared before.
+    bool Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows = 0) const;
 
     Planning GetPlanning() const { return planning_; }
 

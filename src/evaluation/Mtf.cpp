@@ -1,5 +1,6 @@
 #include "evaluation/Mtf.h"
 
+#include "engine/Parallel.h"
 #include "evaluation/PointSpread.h"
 #include "evaluation/SpotDiagram.h"
 #include "evaluation/TracedRays.h"
@@ -113,7 +114,10 @@ TracedField TraceField(Job& job, double angle, double defocus) {
 }
 
 // The point of a traced field at a focus position. False when the host stopped the calculation.
-bool EvaluateField(Job& job, const TracedField& field, double angle, double defocus, MtfPoint& point) {
+// Reads the job's settings and result axis only, so that points can be evaluated in parallel; a PSF
+// too coarsely sampled sets `undersampled`.
+bool EvaluateField(Job& job, const TracedField& field, double angle, double defocus, MtfPoint& point,
+                   bool& undersampled) {
     const MtfSettings& s = job.settings;
     point.fieldAngle = angle;
     point.defocus = defocus;
@@ -159,7 +163,7 @@ bool EvaluateField(Job& job, const TracedField& field, double angle, double defo
             if (evaluated.status == kStoppedText) return false;
             psf = &evaluated;
         }
-        if (psf->undersampled) job.result.undersampled = true;
+        if (psf->undersampled) undersampled = true;
         for (const PsfWavelength& pw : psf->wavelengths) {
             OtfWavelength entry = Describe(rays.wavelengths[pw.traced], s.weights);
             entry.cutoff = Cutoff(rays.wavelengths[pw.traced], rays.workingFNumber);
@@ -329,7 +333,10 @@ MtfResult ComputeMtfAngleSweep(RayTracer& tracer, const Lens& lens, const MtfSet
             return result;
         }
         MtfPoint point;
-        if (!EvaluateField(job, field, angles[k], settings.defocus, point)) {
+        bool undersampled = false;
+        const bool evaluated = EvaluateField(job, field, angles[k], settings.defocus, point, undersampled);
+        if (undersampled) result.undersampled = true;
+        if (!evaluated) {
             result.status = kStoppedText;
             result.points.clear();
             return result;
@@ -361,16 +368,29 @@ MtfResult FocusPoints(RayTracer& tracer, const Lens& lens, const MtfSettings& se
         result.status = field.status.empty() ? kStoppedText : field.status;
         return result;
     }
-    for (int i = 0; i < focus.count; ++i) {
+    // The focus positions in parallel, each into its own slot; they share the traced rays and nothing else.
+    std::vector<MtfPoint> points(focus.count);
+    std::vector<char> evaluated(focus.count, 0), undersampled(focus.count, 0);
+    StopSignal stop(host);
+    ParallelFor(tracer.Threads(), focus.count, [&](int i) {
+        if (!stop.KeepGoing()) return;
+        TaskHost taskHost(stop);
+        Job taskJob{tracer, lens, result.settings, taskHost, result};
+        bool coarse = false;
         const double defocus = focus.start + i * focus.interval;
-        MtfPoint point;
-        if (!EvaluateField(job, field, settings.fieldAngle, defocus, point) || !host.KeepGoing()) {
+        evaluated[i] = EvaluateField(taskJob, field, settings.fieldAngle, defocus, points[i], coarse) &&
+                       stop.KeepGoing();
+        undersampled[i] = coarse ? 1 : 0;
+        stop.PieceDone(focus.count);
+    });
+    for (int i = 0; i < focus.count; ++i) {
+        if (!evaluated[i]) {
             result.status = kStoppedText;
             result.points.clear();
             return result;
         }
-        result.points.push_back(std::move(point));
-        host.ReportProgress(100 * (i + 1) / focus.count);
+        if (undersampled[i]) result.undersampled = true;
+        result.points.push_back(std::move(points[i]));
     }
     Finish(result);
     return result;

@@ -1,11 +1,13 @@
 #include "evaluation/PointSpread.h"
 
+#include "engine/Parallel.h"
 #include "evaluation/Wavefront.h"
 #include "model/Interpolate.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 #include <new>
 #include <numbers>
 
@@ -24,6 +26,14 @@ double Scaled(double intensity, BrightnessScale scale) {
         return intensity > 1 ? std::log(intensity) : 0;
     }
     return intensity;
+}
+
+// std::round(level) within 0 ... 65535 (a NaN gives 0), without a library call: the truncated level and
+// its fraction are exact, and a fraction of one half rounds up, away from zero.
+std::uint16_t RoundedLevel(double level) {
+    const double clamped = level > 0 ? std::min(level, 65535.0) : 0.0;
+    const auto whole = static_cast<std::uint16_t>(clamped);
+    return clamped - whole >= 0.5 ? static_cast<std::uint16_t>(whole + 1) : whole;
 }
 
 // The element of an M x M wrapped array that holds offset (i, j).
@@ -114,7 +124,9 @@ double FftMemoryBytes(int fftSize) {
     return static_cast<double>(fftSize) * fftSize * 24;
 }
 
-PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& settings, Host& host) {
+PsfResult ComputePsf(RayTracer& tracer, const Lens& lens, const PsfSettings& given, Host& host) {
+    PsfSettings settings = given;
+    if (settings.threads <= 0) settings.threads = tracer.Threads();
     PsfResult result;
     result.settings = settings;
     if (!ValidFftSize(settings.fftSize)) {
@@ -192,31 +204,16 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     if (!R) return result;
     const double e0 = PathToPoint(rays, 0, ref, *R);
 
-    FftBuffer field;
-    try {
-        field = FftBuffer(static_cast<std::size_t>(m) * m);
-    } catch (const std::bad_alloc&) {
-        result.status =
-            "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
-        return result;
-    }
-    double* a = field.Data();
     const Fft fft(settings.planning);
     const std::vector<double>& weights = settings.weights.empty() ? trace->defaultWeights : settings.weights;
-    std::vector<std::optional<double>> opds; // per pupil cell, waves
-    long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
-    int lit = 0;
-    int shown = 0, done = 0; // for the progress: one step per wavelength
-    for (int w = 0; w < rays.WavelengthCount(); ++w) shown += rays.Shown(w) ? 1 : 0;
+    std::vector<int> shown; // the traced wavelengths to compute
+    for (int w = 0; w < rays.WavelengthCount(); ++w)
+        if (rays.Shown(w)) shown.push_back(w);
 
-    for (int w = 0; w < rays.WavelengthCount(); ++w) {
-        if (!rays.Shown(w)) continue;
-        if (!host.KeepGoing()) {
-            result.status = kStoppedText;
-            return result;
-        }
+    // One wavelength into `psf`, with `a` as its M x M work array (whatever it held). False when stopped.
+    // Only the rows the pupil occupies are cleared and filled: the transform reads no others.
+    const auto evaluate = [&](int w, double* a, PsfWavelength& psf, Host& taskHost) {
         const TracedWavelength& traced = rays.wavelengths[w];
-        PsfWavelength psf;
         psf.traced = w;
         psf.name = traced.name;
         psf.nanometres = traced.nanometres;
@@ -226,9 +223,11 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         psf.pixelSize = pixelSize(traced.nanometres);
 
         // The pupil function, the pupil centre on element (0, 0).
-        field.Clear();
+        std::fill_n(a, 2 * static_cast<std::size_t>(n / 2) * m, 0.0);
+        std::fill_n(a + 2 * static_cast<std::size_t>(m - n / 2) * m, 2 * static_cast<std::size_t>(n / 2) * m,
+                    0.0);
         const double lambda = traced.Millimetres();
-        opds.assign(static_cast<std::size_t>(n) * n, std::nullopt);
+        std::vector<std::optional<double>> opds(static_cast<std::size_t>(n) * n); // per pupil cell, waves
         for (int row = 0; row < n; ++row) {
             for (int column = 0; column < n; ++column) {
                 const int r = grid.RayAt(row, column);
@@ -247,18 +246,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
         psf.energyReference = static_cast<double>(m) * m * psf.passing;
         psf.largestOpdStep = LargestStep(opds, grid);
-        if (psf.largestOpdStep > kLargestSampledStep) result.undersampled = true;
-        if (!fft.Transform2D(a, m, m, -1, host)) {
-            result.status = kStoppedText;
-            return result;
-        }
-        if (psf.passing > 0) {
-            psf.strehl = Intensity(a, 0) / psf.peakReference;
-            weightedStrehl += psf.weight * psf.strehl;
-            weightSum += psf.weight;
-            litStrehl += psf.strehl;
-            ++lit;
-        }
+        if (!fft.Transform2D(a, m, m, -1, taskHost, n)) return false;
+        if (psf.passing > 0) psf.strehl = Intensity(a, 0) / psf.peakReference;
 
         if (settings.images) {
             // Without light the reference is 0: the planes stay black, the profiles 0.
@@ -272,8 +261,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                         const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
                         if (top > 0) {
                             const double level = Scaled(intensity, settings.brightness) / top * 65535;
-                            psf.image[static_cast<std::size_t>(i) * k + j] =
-                                static_cast<std::uint16_t>(std::clamp(std::round(level), 0.0, 65535.0));
+                            psf.image[static_cast<std::size_t>(i) * k + j] = RoundedLevel(level);
                         }
                     }
                     psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
@@ -305,8 +293,64 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                 psf.otf.sagittal.emplace_back(lz[2 * f] / lz[0], lz[2 * f + 1] / lz[0]);
             }
         }
+        return true;
+    };
+
+    // The wavelengths run in parallel, each thread with a work array of its own (M^2 x 16 bytes each:
+    // fewer threads when the memory is not there). Each wavelength's numbers depend on nothing else, and
+    // the sums below are taken in wavelength order: the result is the same whatever the thread count.
+    const int threads = ParallelThreads(settings.threads > 0 ? settings.threads : DefaultThreadCount());
+    std::vector<FftBuffer> arrays;
+    for (int t = 0; t < std::min<int>(threads, static_cast<int>(shown.size())); ++t) {
+        try {
+            arrays.emplace_back(static_cast<std::size_t>(m) * m);
+        } catch (const std::bad_alloc&) {
+            break;
+        }
+    }
+    if (arrays.empty() && !shown.empty()) {
+        result.status =
+            "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
+        return result;
+    }
+    std::vector<double*> freeArrays;
+    for (FftBuffer& array : arrays) freeArrays.push_back(array.Data());
+    std::mutex arraysMutex;
+    std::vector<PsfWavelength> computed(shown.size());
+    std::vector<char> finished(shown.size(), 0);
+    StopSignal stop(host);
+    ParallelFor(static_cast<int>(arrays.size()), static_cast<int>(shown.size()), [&](int i) {
+        if (!stop.KeepGoing()) return;
+        double* a = nullptr;
+        {
+            const std::lock_guard lock(arraysMutex);
+            a = freeArrays.back();
+            freeArrays.pop_back();
+        }
+        TaskHost taskHost(stop);
+        finished[i] = evaluate(shown[i], a, computed[i], taskHost) ? 1 : 0;
+        {
+            const std::lock_guard lock(arraysMutex);
+            freeArrays.push_back(a);
+        }
+        stop.PieceDone(static_cast<int>(shown.size()));
+    });
+    if (stop.Stopped() || std::find(finished.begin(), finished.end(), 0) != finished.end()) {
+        result.status = kStoppedText;
+        return result;
+    }
+
+    long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
+    int lit = 0;
+    for (PsfWavelength& psf : computed) {
+        if (psf.largestOpdStep > kLargestSampledStep) result.undersampled = true;
+        if (psf.passing > 0) {
+            weightedStrehl += psf.weight * psf.strehl;
+            weightSum += psf.weight;
+            litStrehl += psf.strehl;
+            ++lit;
+        }
         result.wavelengths.push_back(std::move(psf));
-        host.ReportProgress(100 * ++done / shown);
     }
 
     if (lit == 0) return result; // no light at any wavelength: nothing to show, no division by zero

@@ -68,6 +68,9 @@ struct PsfSettings {
     // A screen face of the lens with its map, if it has one.
     std::optional<ScreenFace> screen;
     Fft::Planning planning = Fft::Planning::Measure;
+    // Threads for the wavelengths' transforms; 0: the tracer's count (ComputePsf), DefaultThreadCount()
+    // (EvaluatePsf). The result does not depend on it.
+    int threads = 0;
 };
 
 // The optical transfer function along one axis from the PSF: the Fourier transform (sign -1) of the

@@ -1,5 +1,6 @@
 #include "ui/TFLensdata.h"
 
+#include "engine/Parallel.h"
 #include "exchange/ZmxExport.h"
 #include "exchange/ZmxImport.h"
 #include "model/FileIo.h"
@@ -556,6 +557,10 @@ void TFLensdata::ReadSettings() {
     workspace_.schottFile = ini.ReadString(kMain, "SchottFileName", "Schott.txt");
     Action("actRadius")->setChecked(ini.ReadBool(kMain, "Radius", false));
     newDataAtShow_ = ini.ReadBool(kMain, "NewData", false);
+    // The threads the calculations use: every core unless the file says otherwise.
+    const auto threads = ini.ReadInteger(kMain, "Threads", DefaultThreadCount());
+    bench_.SetThreads(threads >= 1 && threads <= kMaxThreads ? static_cast<int>(threads)
+                                                             : DefaultThreadCount());
     recentFiles_.clear();
     for (int k = 1; k <= kRecentFiles; ++k) {
         const std::string path = ini.ReadString(kMain, "Recent" + std::to_string(k), "");
@@ -606,6 +611,7 @@ void TFLensdata::Inifile1Click() {
     const std::string storedDir = ini.ReadString(kMain, "Default Dir", workspace_.startDir + "/Lens");
     if (workspace_.dataDir != storedDir) ini.WriteString(kMain, "Default Dir", workspace_.dataDir);
     writeOrDeleteBool("MemoTxt.Visible", Action("actMemo")->isChecked(), false);
+    writeOrDelete("Threads", bench_.Threads(), DefaultThreadCount());
     writeOrDeleteBool("Hint1.Checked", Action("actShowHint")->isChecked(), true);
     const QRect frame = geometry();
     writeOrDelete("Left", frame.left(), kDefaultLeft);
