@@ -275,6 +275,7 @@ void TFLensdata::BuildFileMenu() {
     file->addAction(MakeAction("actPrint", MenuPrint));
     file->addAction(MakeAction("actPrintSetup", MenuPrintSetup));
     file->addSeparator();
+    file->addAction(MakeAction("actThreads", MenuThreads));
     file->addAction(MakeAction("actSaveIni", MenuSaveIni));
     file->addSeparator();
     // The files opened or saved last, newest first; shown when there are any.
@@ -466,6 +467,7 @@ void TFLensdata::ConnectCommands() {
     connect(Action("actImport"), &QAction::triggered, this, &TFLensdata::FileImport);
     connect(Action("actExport"), &QAction::triggered, this, &TFLensdata::FileExport);
     connect(Action("actSaveIni"), &QAction::triggered, this, &TFLensdata::Inifile1Click);
+    connect(Action("actThreads"), &QAction::triggered, this, &TFLensdata::ChooseThreads);
     connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("tbExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("actAddFace"), &QAction::triggered, this, &TFLensdata::AddFace);
@@ -592,6 +594,14 @@ void TFLensdata::ApplyScreenLimits() {
     if (g.top() < available.top()) g.moveTop(available.top());
     if (g.left() < available.left()) g.moveLeft(available.left());
     setGeometry(g);
+}
+
+void TFLensdata::ChooseThreads() {
+    // The count is read by each calculation as it starts: not changed under a running one.
+    if (runner_ && runner_->Busy()) return;
+    const auto chosen = host_.AskInteger(mainTexts::ThreadsCaption, mainTexts::ThreadsPrompt,
+                                         bench_.Threads(), 1, kMaxThreads);
+    if (chosen && ValidThreadCount(*chosen)) bench_.SetThreads(*chosen);
 }
 
 void TFLensdata::Inifile1Click() {

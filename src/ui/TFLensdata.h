@@ -79,6 +79,9 @@ public:
     void FileExport();
     // File > Save Inifile: section "Main", keys equal to their defaults deleted.
     void Inifile1Click();
+    // Asks for the number of threads the calculations use (1 ... kMaxThreads) and gives it to the
+    // workbench at once; Save Inifile keeps it.
+    void ChooseThreads();
 
     // ---- View and Help ----
     void SetRadiusDisplay(bool on);

@@ -1,5 +1,6 @@
 #include "ui/TFLensdata.h"
 
+#include "engine/Parallel.h"
 #include "exchange/ZmxImport.h"
 #include "model/FileIo.h"
 #include "model/IniFile.h"
@@ -262,6 +263,61 @@ private slots:
         auto window = MakeWindow(false);
         QCOMPARE(window->geometry().bottom(), screen.bottom());
         QCOMPARE(window->height(), 300);
+    }
+
+    // File > Threads...: the count goes to the workbench and its tracer at once, Save Inifile keeps it
+    // (only when it differs from every core), and the next start reads it back.
+    void threadsAreChosenAppliedSavedAndReadBack() {
+        const int chosen = DefaultThreadCount() == 1 ? 2 : 1;
+        {
+            auto window = MakeWindow();
+            QCOMPARE(window->Bench().Threads(), DefaultThreadCount());
+            host_.integers = {std::nullopt}; // Cancel: nothing changes
+            window->Action("actThreads")->trigger();
+            QCOMPARE(host_.dialogTitles.last(), QString("Threads"));
+            QCOMPARE(window->Bench().Threads(), DefaultThreadCount());
+
+            host_.integers = {chosen};
+            window->Action("actThreads")->trigger();
+            QCOMPARE(window->Bench().Threads(), chosen);
+            QCOMPARE(window->Bench().Tracer().Threads(), chosen);
+            window->Inifile1Click();
+        }
+        QCOMPARE(IniFile::Load(Settings().toStdString()).ReadInteger("Main", "Threads", 0), chosen);
+        {
+            auto window = MakeWindow();
+            QCOMPARE(window->Bench().Threads(), chosen);
+            // Back to every core: the key is deleted rather than written.
+            host_.integers = {DefaultThreadCount()};
+            window->Action("actThreads")->trigger();
+            window->Inifile1Click();
+        }
+        QVERIFY(!IniFile::Load(Settings().toStdString()).HasKey("Main", "Threads"));
+        QCOMPARE(MakeWindow()->Bench().Threads(), DefaultThreadCount());
+    }
+
+    void threadsFromTheSettingsFile_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // 0: every core
+        QTest::newRow("one") << "1" << 1;
+        QTest::newRow("the most") << "256" << 256;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-3" << 0;
+        QTest::newRow("one too many") << "257" << 0;
+        QTest::newRow("far too many") << "9999" << 0;
+        QTest::newRow("beyond 64 bits") << "99999999999999999999999" << 0;
+        QTest::newRow("letters") << "abc" << 0;
+        QTest::newRow("empty") << "" << 0;
+    }
+    void threadsFromTheSettingsFile() {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        IniFile ini;
+        ini.WriteString("Main", "Threads", text.toStdString());
+        QVERIFY(!ini.Save(Settings().toStdString()));
+        auto window = MakeWindow();
+        QCOMPARE(window->Bench().Threads(), expected == 0 ? DefaultThreadCount() : expected);
+        QCOMPARE(window->Bench().Tracer().Threads(), window->Bench().Threads());
     }
 
     void newDataStartsWithAnEmptyTable() {
