@@ -53,6 +53,7 @@ Command AddMeritCommand(CLI::App& app) {
                 LoadLensWithImage(options->lens, loaded, err);
                 CliHost host;
                 LensMerit merit(loaded.lens, conditions, host);
+                merit.SetThreads(loaded.bench.Threads());
                 if (!merit.Error().empty()) throw CommandError{options->lens + ": " + merit.Error()};
                 Warn(merit, err);
                 const double f = merit.FValue(merit.Variables());
@@ -110,6 +111,7 @@ Command AddOptimiseCommand(CLI::App& app) {
                 job.maxEvaluations = options->maxEvaluations;
                 LoadedLens loaded;
                 LoadLensWithImage(options->lens, loaded, err);
+                job.threads = loaded.bench.Threads();
                 CliHost host;
                 {
                     const LensMerit check(loaded.lens, job.conditions, host);

@@ -3,6 +3,7 @@
 #include "design/Minimisers.h"
 #include "engine/AberrationCurves.h"
 #include "engine/FocalLengthScaling.h"
+#include "engine/Parallel.h"
 #include "evaluation/PupilGrid.h"
 #include "evaluation/TracedRays.h"
 #include "evaluation/Wavefront.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vitrimo {
 
@@ -582,25 +584,37 @@ double LensMerit::SpotTerm(double z) const {
 
 double LensMerit::StrehlAt(const AngleRays& angle, double z, double dy, double dz) const {
     if (!(weightSum_ > 0)) return 0;
-    long double mean = 0;
-    for (int j = 0; j < static_cast<int>(active_.size()); ++j) {
+    // One task per wavelength, a wavefront map each (read-only rays); the weighted mean is then summed
+    // in line order, as one thread would. Inside an angle's task (several angles) this runs serially.
+    const int m = static_cast<int>(active_.size());
+    std::vector<std::optional<double>> strehl(m);
+    ParallelFor(Threads(), m, [&](int j) {
         const WavefrontMap map = EvaluateWavefrontMap(angle.rays, angle.grid, {z, dy, dz}, j);
-        if (map.valid) mean += map.strehl * weight_[j] / weightSum_;
-    }
+        if (map.valid) strehl[j] = map.strehl;
+    });
+    long double mean = 0;
+    for (int j = 0; j < m; ++j)
+        if (strehl[j]) mean += *strehl[j] * weight_[j] / weightSum_;
     return static_cast<double>(mean);
 }
 
 double LensMerit::StrehlTerm(double z) const {
-    long double total = 0;
-    for (const AngleRays& angle : angles_) {
+    // One task per field angle: its best reference point and its term; the terms are added in angle
+    // order afterwards.
+    const int count = static_cast<int>(angles_.size());
+    std::vector<double> term(count, 0.0);
+    ParallelFor(Threads(), count, [&](int k) {
+        const AngleRays& angle = angles_[k];
         double dy = 0, dz = 0;
         bool converged = MostAlong(dy, [&](double c) { return StrehlAt(angle, z, c, dz); });
         for (int round = 0; hasDecenter_ && !converged && round < 20; ++round) {
             converged = MostAlong(dz, [&](double c) { return StrehlAt(angle, z, dy, c); });
             if (!converged) converged = MostAlong(dy, [&](double c) { return StrehlAt(angle, z, c, dz); });
         }
-        total += (1.01 - StrehlAt(angle, z, dy, dz)) / 100 * angle.row.strehlWeight;
-    }
+        term[k] = (1.01 - StrehlAt(angle, z, dy, dz)) / 100 * angle.row.strehlWeight;
+    });
+    long double total = 0;
+    for (const double t : term) total += t;
     return static_cast<double>(total);
 }
 

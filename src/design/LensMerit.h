@@ -8,7 +8,9 @@
 // the reference height that makes it least, in Strehl mode about the best lateral reference point.
 //
 // A LensMerit works on its own copy of the lens, its own trial arrays, its own paraxial trace and its own
-// ray tracer, so an optimisation never touches the program's lens or tracer while it runs. The vector of
+// ray tracer, so an optimisation never touches the program's lens or tracer while it runs. In Strehl mode
+// the field angles, or with one angle its wavelengths, are evaluated as parallel tasks (engine/Parallel.h)
+// and their parts added in the one-thread order, so F is the same for every thread count. The vector of
 // free values lists the curvatures (1/mm) of the faces 1 ... n whose "rFix" is empty, then the signed
 // distances (mm) after the faces 1 ... n - 1 whose "lFix" is empty: the object row and the image distance
 // are not the lens's to vary. A fix cell holding a face number couples the value to that face's.
@@ -104,6 +106,11 @@ public:
     const SurfaceArrays& Arrays() const { return arrays_; }
     // Whether the focal length is kept: asked by the conditions, and possible with two free values or more.
     bool KeepsFocalLength() const { return keepFocalLength_; }
+
+    // The threads an evaluation may use, the merit's own tracer's too: DefaultThreadCount() unless set,
+    // clamped to 1 ... kMaxThreads. F does not depend on it, to the last bit.
+    void SetThreads(int threads) { tracer_.SetThreads(threads); }
+    int Threads() const { return tracer_.Threads(); }
 
     // Called after every valid evaluation (on the thread that evaluates).
     void SetObserver(std::function<void(const MeritReport&)> observer) { observer_ = std::move(observer); }

@@ -7,6 +7,7 @@ namespace vitrimo {
 OptimisationResult Optimise(const Lens& lens, const OptimisationJob& job, Host& host) {
     OptimisationResult result;
     LensMerit merit(lens, job.conditions, host);
+    merit.SetThreads(job.threads);
     if (!merit.Error().empty()) {
         result.error = merit.Error();
         return result;

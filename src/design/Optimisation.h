@@ -6,6 +6,7 @@
 #include "design/LensMerit.h"
 #include "design/MeritConditions.h"
 #include "design/Minimisers.h"
+#include "engine/Parallel.h"
 #include "model/Host.h"
 #include "model/Lens.h"
 
@@ -22,6 +23,7 @@ struct OptimisationJob {
     long long maxEvaluations = 0; // 0: no limit
     std::function<void(const MeritReport&)> observer;
     std::shared_ptr<const std::atomic<bool>> graphics; // spot diagrams for the observer while on
+    int threads = DefaultThreadCount(); // for the merit's evaluations; the run does not depend on them
 };
 
 struct OptimisationResult {

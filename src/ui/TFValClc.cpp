@@ -94,6 +94,7 @@ bool TFValClc::Execute() {
     OptimisationJob job;
     job.conditions = conditions_.Conditions();
     job.graphics = graphicsOn_;
+    job.threads = main_.Bench().Threads();
     // Every valid evaluation reports to the window from the worker thread; the read-outs change here.
     QPointer<TFValClc> self(this);
     job.observer = [self](const MeritReport& report) {

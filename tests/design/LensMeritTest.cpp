@@ -9,6 +9,7 @@
 #include "support/ScriptedHost.h"
 #include "support/TestUtil.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -281,6 +282,96 @@ INSTANTIATE_TEST_SUITE_P(Methods, PerturbedTriplet,
                          [](const auto& info) {
                              return info.param == MinimiserMethod::Dfp ? "Dfp" : "Simplex";
                          });
+
+// Short runs from the perturbed triplet with 1, 2 and 5 threads: the same merit values in the same
+// order, the same best vector and the same table, to the last bit. The Strehl merit splits its work
+// over the angles (two angles) or over the wavelengths (one angle); the geometrical one stays serial.
+struct ThreadedRun {
+    const char* name;
+    MinimiserMethod method;
+    MeritMode mode;
+    std::vector<MeritAngle> angles;
+    long long evaluations; // the run's limit
+};
+
+void PrintTo(const ThreadedRun& k, std::ostream* os) {
+    *os << k.name;
+}
+
+class RunsWithThreads : public ::testing::TestWithParam<ThreadedRun> {};
+
+TEST_P(RunsWithThreads, AreTheSameBitForBit) {
+    const ThreadedRun& k = GetParam();
+    Lens perturbed = Sample("cooke-triplet.ldt");
+    for (int row = 2; row <= perturbed.RowCount() - 1; ++row) {
+        const auto r = ParseNumber(perturbed.Text(col::R, row));
+        if (r && *r != 0) perturbed.SetText(col::R, row, FormatGeneral(*r * (row % 2 ? 1.05 : 0.95), 15));
+    }
+    // Four free curvatures (faces 1, 3, 4, 6; the focal length kept): short runs that still move.
+    for (int row = 2; row <= perturbed.RowCount() - 1; ++row) {
+        perturbed.SetText(col::LFix, row, "x");
+        if (row != 2 && row != 4 && row != 5 && row != 7) perturbed.SetText(col::RFix, row, "x");
+    }
+    perturbed.MarkChanged();
+    perturbed = Prepared(std::move(perturbed));
+
+    struct Run {
+        std::vector<double> merits; // every valid evaluation, in order
+        std::vector<long long> evaluations;
+        OptimisationResult result;
+        LensTable table;
+    };
+    const auto run = [&](int threads) {
+        Run r;
+        test::ScriptedHost host;
+        OptimisationJob job;
+        job.conditions.method = k.method;
+        job.conditions.mode = k.mode;
+        job.conditions.angles = k.angles;
+        job.maxEvaluations = k.evaluations;
+        job.threads = threads;
+        job.observer = [&r](const MeritReport& report) {
+            r.merits.push_back(report.parts.merit);
+            r.evaluations.push_back(report.evaluation);
+        };
+        r.result = Optimise(perturbed, job, host);
+        Lens written = perturbed;
+        WriteOptimisedValues(written, r.result.run.x);
+        r.table = written.Table();
+        return r;
+    };
+    const Run one = run(1);
+    ASSERT_TRUE(one.result.Ok()) << one.result.error;
+    ASSERT_GE(one.merits.size(), 4u);
+    // The run tried other lenses, not the start again and again.
+    EXPECT_NE(*std::min_element(one.merits.begin(), one.merits.end()),
+              *std::max_element(one.merits.begin(), one.merits.end()));
+    for (const int threads : {2, 5}) {
+        SCOPED_TRACE(threads);
+        const Run other = run(threads);
+        ASSERT_TRUE(other.result.Ok()) << other.result.error;
+        EXPECT_EQ(other.result.meritStart, one.result.meritStart);
+        EXPECT_EQ(other.merits, one.merits);
+        EXPECT_EQ(other.evaluations, one.evaluations);
+        EXPECT_EQ(other.result.run.x, one.result.run.x);
+        EXPECT_EQ(other.result.run.value, one.result.run.value);
+        EXPECT_EQ(other.result.run.evaluations, one.result.run.evaluations);
+        EXPECT_EQ(other.result.focalLengthEnd, one.result.focalLengthEnd);
+        EXPECT_EQ(other.table, one.table);
+    }
+}
+
+const std::vector<MeritAngle> kOneAngle{MeritAngle{}};
+const std::vector<MeritAngle> kTwoAngles{MeritAngle{0, 15, 100}, MeritAngle{14, 30, 40}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Threads, RunsWithThreads,
+    ::testing::Values(
+        ThreadedRun{"SimplexStrehlOneAngle", MinimiserMethod::Simplex, MeritMode::Strehl, kOneAngle, 5},
+        ThreadedRun{"DfpStrehlOneAngle", MinimiserMethod::Dfp, MeritMode::Strehl, kOneAngle, 8},
+        ThreadedRun{"DfpStrehlTwoAngles", MinimiserMethod::Dfp, MeritMode::Strehl, kTwoAngles, 6},
+        ThreadedRun{"DfpGeometrical", MinimiserMethod::Dfp, MeritMode::Geometrical, kTwoAngles, 20}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Optimise, ASingletLosesSphericalAberrationAndKeepsItsFocalLength) {
     const Lens lens = Sample("singlet.ldt");
