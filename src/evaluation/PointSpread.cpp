@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <mutex>
 #include <new>
 #include <numbers>
 
@@ -210,9 +209,10 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     for (int w = 0; w < rays.WavelengthCount(); ++w)
         if (rays.Shown(w)) shown.push_back(w);
 
-    // One wavelength into `psf`, with `a` as its M x M work array (whatever it held). False when stopped.
-    // Only the rows the pupil occupies are cleared and filled: the transform reads no others.
-    const auto evaluate = [&](int w, double* a, PsfWavelength& psf, Host& taskHost) {
+    // One wavelength into `psf`, with `a` as its M x M work array (whatever it held), its work shared by
+    // up to `threads` threads in pieces fixed by the sizes alone. False when stopped. Only the rows the
+    // pupil occupies are cleared and filled: the transform clears the others itself.
+    const auto evaluate = [&](int w, double* a, PsfWavelength& psf, Host& taskHost, int threads) {
         const TracedWavelength& traced = rays.wavelengths[w];
         psf.traced = w;
         psf.name = traced.name;
@@ -228,7 +228,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                     0.0);
         const double lambda = traced.Millimetres();
         std::vector<std::optional<double>> opds(static_cast<std::size_t>(n) * n); // per pupil cell, waves
-        for (int row = 0; row < n; ++row) {
+        std::vector<int> passingInRow(n, 0);
+        ParallelFor(threads, n, [&](int row) {
             for (int column = 0; column < n; ++column) {
                 const int r = grid.RayAt(row, column);
                 if (r < 1 || r >= rays.RayCount() || !traced.Passes(r) || lambda <= 0) continue;
@@ -236,17 +237,18 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                 const double opd = (PathToPoint(rays, r, w, *R) - e0) / lambda;
                 if (!std::isfinite(opd)) continue;
                 opds[static_cast<std::size_t>(row) * n + column] = opd;
-                ++psf.passing;
+                ++passingInRow[row];
                 const double phase = kTwoPi * (opd - std::floor(opd));
                 const std::size_t element = Wrapped(grid.Offset(row), grid.Offset(column), m);
                 a[2 * element] = amplitude * std::cos(phase);
                 a[2 * element + 1] = amplitude * std::sin(phase);
             }
-        }
+        });
+        for (int count : passingInRow) psf.passing += count;
         psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
         psf.energyReference = static_cast<double>(m) * m * psf.passing;
         psf.largestOpdStep = LargestStep(opds, grid);
-        if (!fft.Transform2D(a, m, m, -1, taskHost, n)) return false;
+        if (!fft.Transform2D(a, m, m, -1, taskHost, n, threads)) return false;
         if (psf.passing > 0) psf.strehl = Intensity(a, 0) / psf.peakReference;
 
         if (settings.images) {
@@ -256,7 +258,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             psf.rowProfile.assign(k, 0.0);
             psf.columnProfile.assign(k, 0.0);
             if (psf.passing > 0) {
-                for (int i = 0; i < k; ++i) {
+                ParallelFor(threads, k, [&](int i) {
                     for (int j = 0; j < k; ++j) {
                         const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
                         if (top > 0) {
@@ -266,7 +268,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                     }
                     psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
                     psf.columnProfile[i] = Intensity(a, Wrapped(i - k / 2, 0, m)) / psf.peakReference;
-                }
+                });
             }
         }
 
@@ -296,48 +298,31 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         return true;
     };
 
-    // The wavelengths run in parallel, each thread with a work array of its own (M^2 x 16 bytes each:
-    // fewer threads when the memory is not there). Each wavelength's numbers depend on nothing else, and
-    // the sums below are taken in wavelength order: the result is the same whatever the thread count.
+    // The wavelengths one after the other, every thread working on each (the pupil by rows, the
+    // transform by blocks of rows and columns, the image by rows): all threads stay busy whatever the
+    // number of wavelengths, and one work array of M^2 x 16 bytes is enough. The pieces do not depend on
+    // the thread count and the sums below are taken in wavelength order: the result is the same whatever
+    // the thread count.
     const int threads = ParallelThreads(settings.threads > 0 ? settings.threads : DefaultThreadCount());
-    std::vector<FftBuffer> arrays;
-    for (int t = 0; t < std::min<int>(threads, static_cast<int>(shown.size())); ++t) {
+    FftBuffer array;
+    if (!shown.empty()) {
         try {
-            arrays.emplace_back(static_cast<std::size_t>(m) * m);
+            array = FftBuffer(static_cast<std::size_t>(m) * m, false);
         } catch (const std::bad_alloc&) {
-            break;
+            result.status =
+                "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
+            return result;
         }
     }
-    if (arrays.empty() && !shown.empty()) {
-        result.status =
-            "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
-        return result;
-    }
-    std::vector<double*> freeArrays;
-    for (FftBuffer& array : arrays) freeArrays.push_back(array.Data());
-    std::mutex arraysMutex;
     std::vector<PsfWavelength> computed(shown.size());
-    std::vector<char> finished(shown.size(), 0);
     StopSignal stop(host);
-    ParallelFor(static_cast<int>(arrays.size()), static_cast<int>(shown.size()), [&](int i) {
-        if (!stop.KeepGoing()) return;
-        double* a = nullptr;
-        {
-            const std::lock_guard lock(arraysMutex);
-            a = freeArrays.back();
-            freeArrays.pop_back();
-        }
-        TaskHost taskHost(stop);
-        finished[i] = evaluate(shown[i], a, computed[i], taskHost) ? 1 : 0;
-        {
-            const std::lock_guard lock(arraysMutex);
-            freeArrays.push_back(a);
+    TaskHost taskHost(stop);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (!stop.KeepGoing() || !evaluate(shown[i], array.Data(), computed[i], taskHost, threads)) {
+            result.status = kStoppedText;
+            return result;
         }
         stop.PieceDone(static_cast<int>(shown.size()));
-    });
-    if (stop.Stopped() || std::find(finished.begin(), finished.end(), 0) != finished.end()) {
-        result.status = kStoppedText;
-        return result;
     }
 
     long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
