@@ -35,6 +35,15 @@ std::uint16_t RoundedLevel(double level) {
     return clamped - whole >= 0.5 ? static_cast<std::uint16_t>(whole + 1) : whole;
 }
 
+// The 16-bit levels of `count` consecutive values: round(T(I) / T(P0) x 65535), top = T(P0) > 0.
+template <BrightnessScale scale>
+void Levels(const double* values, std::uint16_t* levels, int count, double top) {
+    for (int c = 0; c < count; ++c) {
+        const double re = values[2 * c], im = values[2 * c + 1];
+        levels[c] = RoundedLevel(Scaled(re * re + im * im, scale) / top * 65535);
+    }
+}
+
 // The element of an M x M wrapped array that holds offset (i, j).
 std::size_t Wrapped(int i, int j, int m) {
     const int row = i < 0 ? i + m : i, column = j < 0 ? j + m : j;
@@ -259,12 +268,23 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             psf.columnProfile.assign(k, 0.0);
             if (psf.passing > 0) {
                 ParallelFor(threads, k, [&](int i) {
-                    for (int j = 0; j < k; ++j) {
-                        const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
-                        if (top > 0) {
-                            const double level = Scaled(intensity, settings.brightness) / top * 65535;
-                            psf.image[static_cast<std::size_t>(i) * k + j] = RoundedLevel(level);
-                        }
+                    if (top > 0) {
+                        // Row i - K/2 of the wrapped array: columns -K/2 ... -1 at its end, 0 ... K/2 - 1
+                        // at its start, both runs contiguous.
+                        const double* row = a + 2 * Wrapped(i - k / 2, 0, m);
+                        std::uint16_t* out = psf.image.data() + static_cast<std::size_t>(i) * k;
+                        const auto levels = [&](const double* from, std::uint16_t* to, int count) {
+                            switch (settings.brightness) {
+                            case BrightnessScale::Linear:
+                                return Levels<BrightnessScale::Linear>(from, to, count, top);
+                            case BrightnessScale::Root:
+                                return Levels<BrightnessScale::Root>(from, to, count, top);
+                            case BrightnessScale::Log:
+                                return Levels<BrightnessScale::Log>(from, to, count, top);
+                            }
+                        };
+                        levels(row + 2 * static_cast<std::size_t>(m - k / 2), out, k / 2);
+                        levels(row, out + k / 2, k - k / 2);
                     }
                     psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
                     psf.columnProfile[i] = Intensity(a, Wrapped(i - k / 2, 0, m)) / psf.peakReference;
