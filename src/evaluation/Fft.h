@@ -52,6 +52,8 @@ public:
     Planning GetPlanning() const { return planning_; }
 
 private:
+    bool TransformWindow(double* data, int rows, int columns, int sign, Host& host, int low, int high,
+                         int window, int threads) const;
     Planning planning_;
 };
 

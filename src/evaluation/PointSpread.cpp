@@ -27,20 +27,18 @@ double Scaled(double intensity, BrightnessScale scale) {
     return intensity;
 }
 
-// std::round(level) within 0 ... 65535 (a NaN gives 0), without a library call: the truncated level and
-// its fraction are exact, and a fraction of one half rounds up, away from zero.
-std::uint16_t RoundedLevel(double level) {
-    const double clamped = level > 0 ? std::min(level, 65535.0) : 0.0;
-    const auto whole = static_cast<std::uint16_t>(clamped);
-    return clamped - whole >= 0.5 ? static_cast<std::uint16_t>(whole + 1) : whole;
-}
-
 // The 16-bit levels of `count` consecutive values: round(T(I) / T(P0) x 65535), top = T(P0) > 0.
 template <BrightnessScale scale>
 void Levels(const double* values, std::uint16_t* levels, int count, double top) {
+    // std::round(level) within 0 ... 65535 (a NaN gives 0) without a library call: the truncated level
+    // and its fraction are exact, and a fraction of one half rounds up, away from zero. Written without
+    // branches the compiler cannot turn into selects, so that it can take several values at once.
     for (int c = 0; c < count; ++c) {
         const double re = values[2 * c], im = values[2 * c + 1];
-        levels[c] = RoundedLevel(Scaled(re * re + im * im, scale) / top * 65535);
+        const double level = Scaled(re * re + im * im, scale) / top * 65535;
+        const double clamped = level > 0 ? (level < 65535.0 ? level : 65535.0) : 0.0;
+        const int whole = static_cast<int>(clamped);
+        levels[c] = static_cast<std::uint16_t>(whole + (clamped - whole >= 0.5 ? 1 : 0));
     }
 }
 
