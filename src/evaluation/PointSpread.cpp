@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 #include <new>
 #include <numbers>
 
@@ -316,31 +317,48 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         return true;
     };
 
-    // The wavelengths one after the other, every thread working on each (the pupil by rows, the
-    // transform by blocks of rows and columns, the image by rows): all threads stay busy whatever the
-    // number of wavelengths, and one work array of M^2 x 16 bytes is enough. The pieces do not depend on
-    // the thread count and the sums below are taken in wavelength order: the result is the same whatever
-    // the thread count.
+    // The wavelengths run in parallel, each thread with a work array of its own (M^2 x 16 bytes each:
+    // fewer threads when the memory is not there). Each wavelength's numbers depend on nothing else, and
+    // the sums below are taken in wavelength order: the result is the same whatever the thread count.
     const int threads = ParallelThreads(settings.threads > 0 ? settings.threads : DefaultThreadCount());
-    FftBuffer array;
-    if (!shown.empty()) {
+    std::vector<FftBuffer> arrays;
+    for (int t = 0; t < std::min<int>(threads, static_cast<int>(shown.size())); ++t) {
         try {
-            array = FftBuffer(static_cast<std::size_t>(m) * m, false);
+            arrays.emplace_back(static_cast<std::size_t>(m) * m, false);
         } catch (const std::bad_alloc&) {
-            result.status =
-                "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
-            return result;
+            break;
         }
     }
+    if (arrays.empty() && !shown.empty()) {
+        result.status =
+            "Not enough memory for an FFT of " + std::to_string(m) + " x " + std::to_string(m) + ".";
+        return result;
+    }
+    std::vector<double*> freeArrays;
+    for (FftBuffer& array : arrays) freeArrays.push_back(array.Data());
+    std::mutex arraysMutex;
     std::vector<PsfWavelength> computed(shown.size());
+    std::vector<char> finished(shown.size(), 0);
     StopSignal stop(host);
-    TaskHost taskHost(stop);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        if (!stop.KeepGoing() || !evaluate(shown[i], array.Data(), computed[i], taskHost, threads)) {
-            result.status = kStoppedText;
-            return result;
+    ParallelFor(static_cast<int>(arrays.size()), static_cast<int>(shown.size()), [&](int i) {
+        if (!stop.KeepGoing()) return;
+        double* a = nullptr;
+        {
+            const std::lock_guard lock(arraysMutex);
+            a = freeArrays.back();
+            freeArrays.pop_back();
+        }
+        TaskHost taskHost(stop);
+        finished[i] = evaluate(shown[i], a, computed[i], taskHost, 1) ? 1 : 0;
+        {
+            const std::lock_guard lock(arraysMutex);
+            freeArrays.push_back(a);
         }
         stop.PieceDone(static_cast<int>(shown.size()));
+    });
+    if (stop.Stopped() || std::find(finished.begin(), finished.end(), 0) != finished.end()) {
+        result.status = kStoppedText;
+        return result;
     }
 
     long double weightedStrehl = 0, weightSum = 0, litStrehl = 0;
