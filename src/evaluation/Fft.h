@@ -36,17 +36,24 @@ public:
     void Transform(double* data, int n, int sign) const;
 
     // One transform of a rows x columns array at `data` (2 rows columns doubles): the rows in blocks, then
-    // the columns in blocks. host.KeepGoing() is asked before each block; when it says no, the transform
-    // ends there, the array holds a partial result and the function returns false.
+    // the columns in blocks of 16, each block in place. host.KeepGoing() is asked before each block; when
+    // it says no, the transform ends there, the array holds a partial result and the function returns
+    // false.
     //
     // occupiedRows > 0 says that only the first occupiedRows / 2 and the last occupiedRows / 2 rows may
     // hold values other than 0 (a pupil centred on element (0, 0)): only those rows are read, the
     // transforms of the others (all zeros) are skipped, and the rows between need not be cleared before.
-    bool Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows = 0) const;
+    //
+    // The blocks of each pass are shared by up to `threads` threads (ParallelFor); they depend on the
+    // shape only, so the result is the same bits whatever the thread count.
+    bool Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows = 0,
+                     int threads = 1) const;
 
     Planning GetPlanning() const { return planning_; }
 
 private:
+    bool TransformWindow(double* data, int rows, int columns, int sign, Host& host, int low, int high,
+                         int window, int threads) const;
     Planning planning_;
 };
 
@@ -54,8 +61,9 @@ private:
 class FftBuffer {
 public:
     FftBuffer() = default;
-    // Room for `complexCount` values, all zero. Throws std::bad_alloc when the memory is not there.
-    explicit FftBuffer(std::size_t complexCount);
+    // Room for `complexCount` values, all zero (or, with cleared false, whatever the memory held: for a
+    // caller that writes every value it reads). Throws std::bad_alloc when the memory is not there.
+    explicit FftBuffer(std::size_t complexCount, bool cleared = true);
     ~FftBuffer();
     FftBuffer(FftBuffer&& other) noexcept;
     FftBuffer& operator=(FftBuffer&& other) noexcept;

@@ -28,12 +28,19 @@ double Scaled(double intensity, BrightnessScale scale) {
     return intensity;
 }
 
-// std::round(level) within 0 ... 65535 (a NaN gives 0), without a library call: the truncated level and
-// its fraction are exact, and a fraction of one half rounds up, away from zero.
-std::uint16_t RoundedLevel(double level) {
-    const double clamped = level > 0 ? std::min(level, 65535.0) : 0.0;
-    const auto whole = static_cast<std::uint16_t>(clamped);
-    return clamped - whole >= 0.5 ? static_cast<std::uint16_t>(whole + 1) : whole;
+// The 16-bit levels of `count` consecutive values: round(T(I) / T(P0) x 65535), top = T(P0) > 0.
+template <BrightnessScale scale>
+void Levels(const double* values, std::uint16_t* levels, int count, double top) {
+    // std::round(level) within 0 ... 65535 (a NaN gives 0) without a library call: the truncated level
+    // and its fraction are exact, and a fraction of one half rounds up, away from zero. Written without
+    // branches the compiler cannot turn into selects, so that it can take several values at once.
+    for (int c = 0; c < count; ++c) {
+        const double re = values[2 * c], im = values[2 * c + 1];
+        const double level = Scaled(re * re + im * im, scale) / top * 65535;
+        const double clamped = level > 0 ? (level < 65535.0 ? level : 65535.0) : 0.0;
+        const int whole = static_cast<int>(clamped);
+        levels[c] = static_cast<std::uint16_t>(whole + (clamped - whole >= 0.5 ? 1 : 0));
+    }
 }
 
 // The element of an M x M wrapped array that holds offset (i, j).
@@ -210,9 +217,10 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     for (int w = 0; w < rays.WavelengthCount(); ++w)
         if (rays.Shown(w)) shown.push_back(w);
 
-    // One wavelength into `psf`, with `a` as its M x M work array (whatever it held). False when stopped.
-    // Only the rows the pupil occupies are cleared and filled: the transform reads no others.
-    const auto evaluate = [&](int w, double* a, PsfWavelength& psf, Host& taskHost) {
+    // One wavelength into `psf`, with `a` as its M x M work array (whatever it held), its work shared by
+    // up to `threads` threads in pieces fixed by the sizes alone. False when stopped. Only the rows the
+    // pupil occupies are cleared and filled: the transform clears the others itself.
+    const auto evaluate = [&](int w, double* a, PsfWavelength& psf, Host& taskHost, int threads) {
         const TracedWavelength& traced = rays.wavelengths[w];
         psf.traced = w;
         psf.name = traced.name;
@@ -228,7 +236,8 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                     0.0);
         const double lambda = traced.Millimetres();
         std::vector<std::optional<double>> opds(static_cast<std::size_t>(n) * n); // per pupil cell, waves
-        for (int row = 0; row < n; ++row) {
+        std::vector<int> passingInRow(n, 0);
+        ParallelFor(threads, n, [&](int row) {
             for (int column = 0; column < n; ++column) {
                 const int r = grid.RayAt(row, column);
                 if (r < 1 || r >= rays.RayCount() || !traced.Passes(r) || lambda <= 0) continue;
@@ -236,17 +245,18 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
                 const double opd = (PathToPoint(rays, r, w, *R) - e0) / lambda;
                 if (!std::isfinite(opd)) continue;
                 opds[static_cast<std::size_t>(row) * n + column] = opd;
-                ++psf.passing;
+                ++passingInRow[row];
                 const double phase = kTwoPi * (opd - std::floor(opd));
                 const std::size_t element = Wrapped(grid.Offset(row), grid.Offset(column), m);
                 a[2 * element] = amplitude * std::cos(phase);
                 a[2 * element + 1] = amplitude * std::sin(phase);
             }
-        }
+        });
+        for (int count : passingInRow) psf.passing += count;
         psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
         psf.energyReference = static_cast<double>(m) * m * psf.passing;
         psf.largestOpdStep = LargestStep(opds, grid);
-        if (!fft.Transform2D(a, m, m, -1, taskHost, n)) return false;
+        if (!fft.Transform2D(a, m, m, -1, taskHost, n, threads)) return false;
         if (psf.passing > 0) psf.strehl = Intensity(a, 0) / psf.peakReference;
 
         if (settings.images) {
@@ -256,17 +266,28 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             psf.rowProfile.assign(k, 0.0);
             psf.columnProfile.assign(k, 0.0);
             if (psf.passing > 0) {
-                for (int i = 0; i < k; ++i) {
-                    for (int j = 0; j < k; ++j) {
-                        const double intensity = Intensity(a, Wrapped(i - k / 2, j - k / 2, m));
-                        if (top > 0) {
-                            const double level = Scaled(intensity, settings.brightness) / top * 65535;
-                            psf.image[static_cast<std::size_t>(i) * k + j] = RoundedLevel(level);
-                        }
+                ParallelFor(threads, k, [&](int i) {
+                    if (top > 0) {
+                        // Row i - K/2 of the wrapped array: columns -K/2 ... -1 at its end, 0 ... K/2 - 1
+                        // at its start, both runs contiguous.
+                        const double* row = a + 2 * Wrapped(i - k / 2, 0, m);
+                        std::uint16_t* out = psf.image.data() + static_cast<std::size_t>(i) * k;
+                        const auto levels = [&](const double* from, std::uint16_t* to, int count) {
+                            switch (settings.brightness) {
+                            case BrightnessScale::Linear:
+                                return Levels<BrightnessScale::Linear>(from, to, count, top);
+                            case BrightnessScale::Root:
+                                return Levels<BrightnessScale::Root>(from, to, count, top);
+                            case BrightnessScale::Log:
+                                return Levels<BrightnessScale::Log>(from, to, count, top);
+                            }
+                        };
+                        levels(row + 2 * static_cast<std::size_t>(m - k / 2), out, k / 2);
+                        levels(row, out + k / 2, k - k / 2);
                     }
                     psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
                     psf.columnProfile[i] = Intensity(a, Wrapped(i - k / 2, 0, m)) / psf.peakReference;
-                }
+                });
             }
         }
 
@@ -303,7 +324,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
     std::vector<FftBuffer> arrays;
     for (int t = 0; t < std::min<int>(threads, static_cast<int>(shown.size())); ++t) {
         try {
-            arrays.emplace_back(static_cast<std::size_t>(m) * m);
+            arrays.emplace_back(static_cast<std::size_t>(m) * m, false);
         } catch (const std::bad_alloc&) {
             break;
         }
@@ -328,7 +349,7 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
             freeArrays.pop_back();
         }
         TaskHost taskHost(stop);
-        finished[i] = evaluate(shown[i], a, computed[i], taskHost) ? 1 : 0;
+        finished[i] = evaluate(shown[i], a, computed[i], taskHost, 1) ? 1 : 0;
         {
             const std::lock_guard lock(arraysMutex);
             freeArrays.push_back(a);

@@ -168,6 +168,36 @@ TEST(Fft, AStopBetweenBlocksEndsTheTransform) {
     EXPECT_EQ(all.asked, 4 + 32);
 }
 
+// Blocks shared by several threads: the direct sum (the skipped middle rows read as zero whatever they
+// hold, the last column block narrower than the others), the same bits for every thread count, and a
+// stop still ends the transform.
+TEST(Fft, TransformsOnSeveralThreadsMatchTheDirectSumBitForBit) {
+    const int rows = 36, columns = 40, occupied = 10;
+    auto x = Random(rows * columns, 23);
+    std::vector<Complex> zeroed(x);
+    for (int r = occupied / 2; r < rows - occupied / 2; ++r)
+        for (int c = 0; c < columns; ++c) {
+            x[r * columns + c] = Complex(1e6 + r, -c); // must be ignored
+            zeroed[r * columns + c] = 0;
+        }
+    const auto expected = DirectDft(zeroed, rows, columns, -1);
+    std::vector<std::vector<double>> results;
+    for (const int threads : {1, 2, 7}) {
+        ScriptedHost host;
+        FftBuffer a = Interleaved(x);
+        ASSERT_TRUE(
+            Fft(Fft::Planning::Measure).Transform2D(a.Data(), rows, columns, -1, host, occupied, threads));
+        EXPECT_LT(LargestDifference(a.Data(), expected), 1e-9) << threads << " threads";
+        results.emplace_back(a.Data(), a.Data() + 2 * rows * columns);
+    }
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_EQ(results[0], results[2]);
+    StoppingHost stop(2);
+    FftBuffer a = Interleaved(x);
+    EXPECT_FALSE(Fft(Fft::Planning::Measure).Transform2D(a.Data(), rows, columns, -1, stop, occupied, 2));
+    EXPECT_EQ(stop.asked, 3);
+}
+
 TEST(Fft, PlansMadeOnSeveralThreadsAtOnceTransformCorrectly) {
     // Each thread plans sizes no test planned before, at the same time as the others.
     std::vector<int> failures(4, 0);
