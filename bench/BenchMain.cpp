@@ -31,6 +31,7 @@
 namespace {
 
 using vitrimo::bench::SilentHost;
+using vitrimo::bench::Triplet;
 
 // The least of `repeats` timings of `work`, in seconds.
 double Best(int repeats, const std::function<void()>& work) {
@@ -79,16 +80,6 @@ double TraceRate(int threads) {
         best = std::min(best, Best(1, [&] { s.tracer.TraceAll(s.host); }));
     }
     return static_cast<double>(rays) * s.tracer.SurfaceCount() / best;
-}
-
-vitrimo::Lens Triplet(bool perturbed) {
-    vitrimo::Lens lens;
-    vitrimo::bench::LoadSample(lens, "cooke-triplet.ldt");
-    if (perturbed) vitrimo::bench::PerturbRadii(lens);
-    SilentHost host;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::PrepareForCalculation(lens, paraxial, host);
-    return lens;
 }
 
 // One optimisation run of the perturbed triplet, seconds.

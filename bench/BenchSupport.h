@@ -1,6 +1,8 @@
 // What the benchmarks share: a host that answers nothing and the sample lenses.
 #pragma once
 
+#include "engine/Calculation.h"
+#include "engine/ParaxialTrace.h"
 #include "model/Host.h"
 #include "model/Lens.h"
 #include "model/LensFile.h"
@@ -33,6 +35,17 @@ inline void PerturbRadii(Lens& lens) {
         if (r && *r != 0) lens.SetText(col::R, row, FormatGeneral(*r * (row % 2 ? 1.05 : 0.95), 15));
     }
     lens.MarkChanged();
+}
+
+// The sample Cooke triplet, as designed or with its radii perturbed, ready for the merit function.
+inline Lens Triplet(bool perturbed) {
+    Lens lens;
+    LoadSample(lens, "cooke-triplet.ldt");
+    if (perturbed) PerturbRadii(lens);
+    SilentHost host;
+    ParaxialTrace paraxial;
+    PrepareForCalculation(lens, paraxial, host);
+    return lens;
 }
 
 } // namespace vitrimo::bench

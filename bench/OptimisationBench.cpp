@@ -13,16 +13,7 @@
 namespace {
 
 using vitrimo::bench::SilentHost;
-
-vitrimo::Lens Triplet(bool perturbed) {
-    vitrimo::Lens lens;
-    vitrimo::bench::LoadSample(lens, "cooke-triplet.ldt");
-    if (perturbed) vitrimo::bench::PerturbRadii(lens);
-    SilentHost host;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::PrepareForCalculation(lens, paraxial, host);
-    return lens;
-}
+using vitrimo::bench::Triplet;
 
 void BM_MeritEvaluation(benchmark::State& state) {
     const vitrimo::Lens lens = Triplet(false);

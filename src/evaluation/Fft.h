@@ -36,8 +36,9 @@ public:
     void Transform(double* data, int n, int sign) const;
 
     // One transform of a rows x columns array at `data` (2 rows columns doubles): the rows in blocks, then
-    // the columns in blocks of 16, each block in place. host.KeepGoing() is asked before each block; when
-    // it says no, the transform ends there, the array holds a partial result and the function returns
+    // the columns in blocks of 16 (with occupied rows, see below, the column pass may work from a copy
+    // of the occupied band and write its results into place). host.KeepGoing() is asked before each block;
+    // when it says no, the transform ends there, the array holds a partial result and the function returns
     // false.
     //
     // occupiedRows > 0 says that only the first occupiedRows / 2 and the last occupiedRows / 2 rows may
