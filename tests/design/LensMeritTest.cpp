@@ -397,7 +397,8 @@ TEST(Optimise, RefusesALensWithoutFreeValues) {
     }
     lens = Prepared(std::move(lens));
     test::ScriptedHost host;
-    const OptimisationResult result = Optimise(lens, OptimisationJob{}, host);
+    const OptimisationJob job;
+    const OptimisationResult result = Optimise(lens, job, host);
     EXPECT_EQ(result.error, kNoFreeValueText);
     EXPECT_EQ(result.run.evaluations, 0);
 }
