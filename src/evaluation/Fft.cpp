@@ -146,7 +146,7 @@ void Fft::Transform(double* data, int n, int sign) const {
 // Instead of R-value transforms of mostly zeros, L transforms of W values, written straight into place:
 // the array is touched once, without clearing the rows between.
 bool Fft::TransformWindow(double* data, int rows, int columns, int sign, Host& host, int low, int high,
-                          int window, int threads) const {
+                          int window, int threads, const TransformSink* sink) const {
     const bool measure = planning_ == Planning::Measure;
     const int copies = rows / window; // L
     // The occupied rows, stacked as the window holds them (row j at j mod W), the rows between zero.
@@ -197,10 +197,12 @@ bool Fft::TransformWindow(double* data, int rows, int columns, int sign, Host& h
         if (!keepGoing()) return;
         const int r = task / blocks, first = task % blocks * kColumnBlock;
         const int count = std::min(kColumnBlock, columns - first);
-        FftBuffer work(static_cast<std::size_t>(window) * count, false);
-        double* out = data + 2 * (static_cast<std::size_t>(r) * columns + first);
-        const fftw_plan plan =
-            OutOfPlacePlan(work.Data(), out, window, count, count, copies * columns, sign, measure);
+        // With a sink the results go to a second small buffer, row after row, and from there to the sink.
+        FftBuffer work(static_cast<std::size_t>(window) * count * (sink ? 2 : 1), false);
+        double* out = sink ? work.Data() + 2 * static_cast<std::size_t>(window) * count
+                           : data + 2 * (static_cast<std::size_t>(r) * columns + first);
+        const fftw_plan plan = OutOfPlacePlan(work.Data(), out, window, count, count,
+                                              sink ? count : copies * columns, sign, measure);
         for (int row = 0; row < window; ++row) {
             const std::complex<double> w = twiddle[static_cast<std::size_t>(row) * copies + r];
             const double* from = stacked.Data() + row * rowValues + 2 * first;
@@ -213,12 +215,13 @@ bool Fft::TransformWindow(double* data, int rows, int columns, int sign, Host& h
         }
         fftw_execute_dft(plan, reinterpret_cast<fftw_complex*>(work.Data()),
                          reinterpret_cast<fftw_complex*>(out));
+        if (sink) (*sink)(TransformPiece{r, copies, window, first, count, count, out});
     });
     return !stopped;
 }
 
 bool Fft::Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows,
-                      int threads) const {
+                      int threads, const TransformSink* sink) const {
     if (rows < 1 || columns < 1) throw std::invalid_argument("Fft::Transform2D: empty array");
     const bool measure = planning_ == Planning::Measure;
     // The rows that may hold values: [0, low) and [rows - high, rows).
@@ -232,7 +235,7 @@ bool Fft::Transform2D(double* data, int rows, int columns, int sign, Host& host,
         int window = low + high;
         while (rows % window != 0) ++window;
         if (window < rows)
-            return TransformWindow(data, rows, columns, sign, host, low, high, window, threads);
+            return TransformWindow(data, rows, columns, sign, host, low, high, window, threads, sink);
     }
 
     // The blocks of both passes are fixed by the shape alone, each transformed by the same plan on
@@ -275,7 +278,17 @@ bool Fft::Transform2D(double* data, int rows, int columns, int sign, Host& host,
         Execute(data + 2 * static_cast<std::size_t>(block.first), rows, block.count, columns, 1, sign,
                 measure);
     });
-    return !stopped;
+    if (stopped) return false;
+    if (sink) {
+        // The result is in place: handed over in blocks of whole rows.
+        const int pieces = (rows + rowBlock - 1) / rowBlock;
+        ParallelFor(threads, pieces, [&](int b) {
+            const int first = b * rowBlock;
+            (*sink)(TransformPiece{first, 1, std::min(rowBlock, rows - first), 0, columns, columns,
+                                   data + 2 * static_cast<std::size_t>(first) * columns});
+        });
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------

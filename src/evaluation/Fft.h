@@ -20,8 +20,23 @@
 #include "model/Host.h"
 
 #include <cstddef>
+#include <functional>
 
 namespace vitrimo {
+
+// A piece of a two-dimensional transform's result handed to a sink instead of being stored: the values of
+// `columnCount` neighbouring columns from `firstColumn`, in the rows firstRow + q rowStep for
+// q = 0 ... rowCount - 1; row q's values (interleaved) start at values + 2 q rowStride.
+struct TransformPiece {
+    int firstRow = 0;
+    int rowStep = 1;
+    int rowCount = 0;
+    int firstColumn = 0;
+    int columnCount = 0;
+    int rowStride = 0; // complex values
+    const double* values = nullptr;
+};
+using TransformSink = std::function<void(const TransformPiece&)>;
 
 class Fft {
 public:
@@ -47,14 +62,20 @@ public:
     //
     // The blocks of each pass are shared by up to `threads` threads (ParallelFor); they depend on the
     // shape only, so the result is the same bits whatever the thread count.
+    //
+    // With a sink, each element of the result is handed to it exactly once, in pieces, from whichever
+    // thread computed the piece (pieces never overlap, so a sink may write what belongs to a piece without
+    // a lock), while the values are still in cache; the array then holds unspecified values, and the sink
+    // may write into it. A caller that needs only part of the result, or something computed from it,
+    // saves writing the whole array and reading it back.
     bool Transform2D(double* data, int rows, int columns, int sign, Host& host, int occupiedRows = 0,
-                     int threads = 1) const;
+                     int threads = 1, const TransformSink* sink = nullptr) const;
 
     Planning GetPlanning() const { return planning_; }
 
 private:
     bool TransformWindow(double* data, int rows, int columns, int sign, Host& host, int low, int high,
-                         int window, int threads) const;
+                         int window, int threads, const TransformSink* sink) const;
     Planning planning_;
 };
 

@@ -10,6 +10,9 @@
 #include <mutex>
 #include <new>
 #include <numbers>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vitrimo {
 namespace {
@@ -28,18 +31,43 @@ double Scaled(double intensity, BrightnessScale scale) {
     return intensity;
 }
 
-// The 16-bit levels of `count` consecutive values: round(T(I) / T(P0) x 65535), top = T(P0) > 0.
+// ImageLevels on a scale known when compiling.
 template <BrightnessScale scale>
 void Levels(const double* values, std::uint16_t* levels, int count, double top) {
+    int c = 0;
+#if defined(__SSE2__)
+    // Two values at a time (SSE2 is part of every x86-64 processor): the operations of the loop below in
+    // the same order, each rounded as its scalar instruction is, so the same bits. maxpd gives its second
+    // operand when the first is a NaN, as max(0, NaN) below gives 0; a negative intensity cannot occur.
+    if constexpr (scale != BrightnessScale::Log) {
+        const __m128d zero = _mm_setzero_pd(), most = _mm_set1_pd(65535), half = _mm_set1_pd(0.5);
+        const __m128d divisor = _mm_set1_pd(top);
+        for (; c + 2 <= count; c += 2) {
+            const __m128d first = _mm_loadu_pd(values + 2 * c), second = _mm_loadu_pd(values + 2 * c + 2);
+            const __m128d re = _mm_unpacklo_pd(first, second), im = _mm_unpackhi_pd(first, second);
+            __m128d level = _mm_add_pd(_mm_mul_pd(re, re), _mm_mul_pd(im, im));
+            if constexpr (scale == BrightnessScale::Root) level = _mm_sqrt_pd(level);
+            level = _mm_mul_pd(_mm_div_pd(level, divisor), most);
+            const __m128d clamped = _mm_min_pd(_mm_max_pd(level, zero), most);
+            const __m128i whole = _mm_cvttpd_epi32(clamped);
+            // All ones (-1) in each 64-bit lane whose fraction is at least one half, moved to the 32-bit
+            // lanes of the whole parts and subtracted: + 1.
+            const __m128d up = _mm_cmpge_pd(_mm_sub_pd(clamped, _mm_cvtepi32_pd(whole)), half);
+            const __m128i rounded =
+                _mm_sub_epi32(whole, _mm_shuffle_epi32(_mm_castpd_si128(up), _MM_SHUFFLE(2, 0, 2, 0)));
+            levels[c] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(rounded));
+            levels[c + 1] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(_mm_srli_si128(rounded, 4)));
+        }
+    }
+#endif
     // std::round(level) within 0 ... 65535 (a NaN gives 0) without a library call: the truncated level
-    // and its fraction are exact, and a fraction of one half rounds up, away from zero. Written without
-    // branches the compiler cannot turn into selects, so that it can take several values at once.
-    for (int c = 0; c < count; ++c) {
+    // and its fraction are exact, and a fraction of one half rounds up, away from zero.
+    for (; c < count; ++c) {
         const double re = values[2 * c], im = values[2 * c + 1];
         const double level = Scaled(re * re + im * im, scale) / top * 65535;
-        const double clamped = level > 0 ? (level < 65535.0 ? level : 65535.0) : 0.0;
+        const double clamped = std::min(std::max(0.0, level), 65535.0); // max(0, NaN) is 0
         const int whole = static_cast<int>(clamped);
-        levels[c] = static_cast<std::uint16_t>(whole + (clamped - whole >= 0.5 ? 1 : 0));
+        levels[c] = static_cast<std::uint16_t>(clamped - whole >= 0.5 ? whole + 1 : whole);
     }
 }
 
@@ -117,6 +145,17 @@ std::vector<std::vector<double>> ScreenAmplitudes(const RayTracer& tracer, const
 }
 
 } // namespace
+
+void ImageLevels(const double* values, std::uint16_t* levels, int count, double top, BrightnessScale scale) {
+    switch (scale) {
+    case BrightnessScale::Linear:
+        return Levels<BrightnessScale::Linear>(values, levels, count, top);
+    case BrightnessScale::Root:
+        return Levels<BrightnessScale::Root>(values, levels, count, top);
+    case BrightnessScale::Log:
+        return Levels<BrightnessScale::Log>(values, levels, count, top);
+    }
+}
 
 bool ValidFftSize(int fftSize) {
     return fftSize >= kMinFftSize && fftSize <= kMaxFftSize && (fftSize & (fftSize - 1)) == 0;
@@ -256,40 +295,54 @@ PsfResult EvaluatePsf(std::shared_ptr<const PsfTrace> trace, const PsfSettings& 
         psf.peakReference = static_cast<double>(psf.passing) * psf.passing;
         psf.energyReference = static_cast<double>(m) * m * psf.passing;
         psf.largestOpdStep = LargestStep(opds, grid);
-        if (!fft.Transform2D(a, m, m, -1, taskHost, n, threads)) return false;
-        if (psf.passing > 0) psf.strehl = Intensity(a, 0) / psf.peakReference;
-
+        // The transform hands its result over piece by piece while it is in cache: the image levels, the
+        // profiles and the centre are taken from the pieces, so the M x M array is neither written whole
+        // nor read back (for the OTF alone, which needs every value, the pieces go back into the array).
+        const bool lit = psf.passing > 0, images = settings.images && lit;
+        // Without light the reference is 0: the planes stay black, the profiles 0.
+        const double top = lit ? Scaled(psf.peakReference, settings.brightness) : 0;
         if (settings.images) {
-            // Without light the reference is 0: the planes stay black, the profiles 0.
-            const double top = psf.passing > 0 ? Scaled(psf.peakReference, settings.brightness) : 0;
             psf.image.assign(static_cast<std::size_t>(k) * k, 0);
             psf.rowProfile.assign(k, 0.0);
             psf.columnProfile.assign(k, 0.0);
-            if (psf.passing > 0) {
-                ParallelFor(threads, k, [&](int i) {
-                    if (top > 0) {
-                        // Row i - K/2 of the wrapped array: columns -K/2 ... -1 at its end, 0 ... K/2 - 1
-                        // at its start, both runs contiguous.
-                        const double* row = a + 2 * Wrapped(i - k / 2, 0, m);
-                        std::uint16_t* out = psf.image.data() + static_cast<std::size_t>(i) * k;
-                        const auto levels = [&](const double* from, std::uint16_t* to, int count) {
-                            switch (settings.brightness) {
-                            case BrightnessScale::Linear:
-                                return Levels<BrightnessScale::Linear>(from, to, count, top);
-                            case BrightnessScale::Root:
-                                return Levels<BrightnessScale::Root>(from, to, count, top);
-                            case BrightnessScale::Log:
-                                return Levels<BrightnessScale::Log>(from, to, count, top);
-                            }
-                        };
-                        levels(row + 2 * static_cast<std::size_t>(m - k / 2), out, k / 2);
-                        levels(row, out + k / 2, k - k / 2);
-                    }
-                    psf.rowProfile[i] = Intensity(a, Wrapped(0, i - k / 2, m)) / psf.peakReference;
-                    psf.columnProfile[i] = Intensity(a, Wrapped(i - k / 2, 0, m)) / psf.peakReference;
-                });
-            }
         }
+        const bool keepArray = settings.otf && lit;
+        // Array row or column c is image row or column c + K/2 (c < K/2) or c - M + K/2 (c >= M - K/2).
+        const auto imageIndex = [&](int c) {
+            return c < k / 2 ? c + k / 2 : c >= m - k / 2 ? c - m + k / 2 : -1;
+        };
+        double centre = 0; // the intensity at element (0, 0)
+        const TransformSink sink = [&](const TransformPiece& piece) {
+            const int c0 = piece.firstColumn, c1 = piece.firstColumn + piece.columnCount;
+            for (int q = 0; q < piece.rowCount; ++q) {
+                const int row = piece.firstRow + q * piece.rowStep;
+                const double* values = piece.values + 2 * static_cast<std::size_t>(q) * piece.rowStride;
+                if (keepArray) {
+                    double* to = a + 2 * (static_cast<std::size_t>(row) * m + c0);
+                    if (to != values) std::copy_n(values, 2 * piece.columnCount, to);
+                }
+                if (row == 0 && c0 == 0) centre = Intensity(values, 0);
+                if (!images) continue;
+                const int i = imageIndex(row);
+                if (i < 0) continue;
+                if (c0 == 0) psf.columnProfile[i] = Intensity(values, 0) / psf.peakReference;
+                // The piece's columns within the image: those from 0 and those up to M.
+                for (const auto& [from, to] :
+                     {std::pair{c0, std::min(c1, k / 2)}, std::pair{std::max(c0, m - k / 2), c1}}) {
+                    if (from >= to) continue;
+                    const double* run = values + 2 * static_cast<std::size_t>(from - c0);
+                    const int j = imageIndex(from);
+                    if (row == 0)
+                        for (int c = 0; c < to - from; ++c)
+                            psf.rowProfile[j + c] = Intensity(run, c) / psf.peakReference;
+                    if (!(top > 0)) continue;
+                    ImageLevels(run, psf.image.data() + static_cast<std::size_t>(i) * k + j, to - from, top,
+                                settings.brightness);
+                }
+            }
+        };
+        if (!fft.Transform2D(a, m, m, -1, taskHost, n, threads, &sink)) return false;
+        if (lit) psf.strehl = centre / psf.peakReference;
 
         if (settings.otf && psf.passing > 0) {
             // Line spread functions along y (summed over z) and along z, transformed along their axis.

@@ -38,6 +38,10 @@ namespace vitrimo {
 // logarithm, values up to 1 giving 0 ("Linear <-> Log").
 enum class BrightnessScale { Linear, Root, Log };
 
+// The 16-bit levels of `count` complex values (interleaved) on `scale`: round(T(I) / top x 65535) within
+// 0 ... 65535, I = re^2 + im^2, T the scale's map and top = T(P0) > 0; halves round up, a NaN gives 0.
+void ImageLevels(const double* values, std::uint16_t* levels, int count, double top, BrightnessScale scale);
+
 // Neighbouring pupil cells whose OPDs differ by more than this (waves) alias: the rays through them land
 // beyond the half-width of the computed image, which then folds back into it.
 inline constexpr double kLargestSampledStep = 0.5;

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <complex>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace vitrimo {
@@ -196,6 +198,37 @@ TEST(Fft, TransformsOnSeveralThreadsMatchTheDirectSumBitForBit) {
     FftBuffer a = Interleaved(x);
     EXPECT_FALSE(Fft(Fft::Planning::Measure).Transform2D(a.Data(), rows, columns, -1, stop, occupied, 2));
     EXPECT_EQ(stop.asked, 3);
+}
+
+TEST(Fft, ASinkReceivesEveryElementOnceWithTheStoredTransformsBits) {
+    // A band transformed through the window, a band too wide for a window, and a full array.
+    for (const auto& [rows, columns, occupied] : {std::tuple{36, 40, 10}, {32, 20, 30}, {24, 36, 0}}) {
+        const auto x = Random(rows * columns, 31);
+        ScriptedHost host;
+        FftBuffer stored = Interleaved(x);
+        ASSERT_TRUE(Fft().Transform2D(stored.Data(), rows, columns, 1, host, occupied, 1));
+        for (const int threads : {1, 3}) {
+            std::vector<double> gathered(2 * rows * columns, std::nan(""));
+            std::vector<int> seen(rows * columns, 0);
+            std::mutex lock;
+            const TransformSink sink = [&](const TransformPiece& piece) {
+                const std::lock_guard guard(lock);
+                for (int q = 0; q < piece.rowCount; ++q)
+                    for (int c = 0; c < piece.columnCount; ++c) {
+                        const int element =
+                            (piece.firstRow + q * piece.rowStep) * columns + piece.firstColumn + c;
+                        ++seen[element];
+                        gathered[2 * element] = piece.values[2 * (q * piece.rowStride + c)];
+                        gathered[2 * element + 1] = piece.values[2 * (q * piece.rowStride + c) + 1];
+                    }
+            };
+            FftBuffer a = Interleaved(x);
+            ASSERT_TRUE(Fft().Transform2D(a.Data(), rows, columns, 1, host, occupied, threads, &sink));
+            EXPECT_EQ(seen, std::vector<int>(rows * columns, 1)) << rows << " x " << columns;
+            EXPECT_EQ(gathered, std::vector<double>(stored.Data(), stored.Data() + 2 * rows * columns))
+                << rows << " x " << columns << ", " << threads << " threads";
+        }
+    }
 }
 
 TEST(Fft, PlansMadeOnSeveralThreadsAtOnceTransformCorrectly) {

@@ -3,9 +3,11 @@
 #include "evaluation/EvaluationSetup.h"
 #include "evaluation/SpotDiagram.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace vitrimo {
 namespace {
@@ -30,6 +32,67 @@ double FirstMinimum(const std::vector<double>& profile, double pixel) {
     for (int i = k / 2 + 1; i + 1 < k; ++i)
         if (profile[i] <= profile[i - 1] && profile[i] <= profile[i + 1]) return (i - k / 2) * pixel;
     return 0;
+}
+
+TEST(PointSpread, ImageLevelsRoundHalvesUpAndClampNaNToBlack) {
+    struct Case {
+        double re, im;
+        BrightnessScale scale;
+        int level;
+    };
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    // With top = 65535 the level is T(I) itself.
+    const Case cases[] = {
+        {1.5, 0.5, BrightnessScale::Linear, 3}, // 2.5 rounds up
+        {0.5, 0.5, BrightnessScale::Linear, 1}, // 0.5
+        {1.5, 0, BrightnessScale::Linear, 2},   // 2.25
+        {0.25, 0, BrightnessScale::Linear, 0},
+        {256.5, 0, BrightnessScale::Linear, 65535}, // above the top
+        {0.5, 0, BrightnessScale::Root, 1},         // sqrt(0.25) = 0.5
+        {2.5, 0, BrightnessScale::Root, 3},
+        {0, -2.4375, BrightnessScale::Root, 2},
+        {-0.0, 0, BrightnessScale::Root, 0},
+        {nan, 0, BrightnessScale::Root, 0},
+        {0, nan, BrightnessScale::Linear, 0},
+        {inf, 0, BrightnessScale::Root, 65535},
+        {1, 0, BrightnessScale::Log, 0}, // log(1) = 0, and up to 1 gives 0
+        {std::sqrt(std::exp(2.5)), 0, BrightnessScale::Log, 3},
+        {nan, 0, BrightnessScale::Log, 0},
+    };
+    for (const Case& c : cases) {
+        // Alone (the one-value path) and in every position of a run of five.
+        for (int position = -1; position < 5; ++position) {
+            std::vector<double> values(10, 0.0);
+            const int count = position < 0 ? 1 : 5;
+            values[2 * std::max(position, 0)] = c.re;
+            values[2 * std::max(position, 0) + 1] = c.im;
+            std::vector<std::uint16_t> levels(count, 7);
+            ImageLevels(values.data(), levels.data(), count, 65535, c.scale);
+            EXPECT_EQ(levels[std::max(position, 0)], c.level) << c.re << " + " << c.im << "i at " << position;
+        }
+    }
+    // Random intensities against std::round of the definition, runs of every length up to 9.
+    std::mt19937 generator(5);
+    std::uniform_real_distribution<double> value(-30, 30);
+    for (const BrightnessScale scale : {BrightnessScale::Linear, BrightnessScale::Root, BrightnessScale::Log})
+        for (int count = 1; count <= 9; ++count) {
+            std::vector<double> values(2 * count);
+            for (double& v : values) v = value(generator);
+            const double top = scale == BrightnessScale::Linear ? 1800
+                               : scale == BrightnessScale::Root ? 42
+                                                                : 7.5;
+            std::vector<std::uint16_t> levels(count);
+            ImageLevels(values.data(), levels.data(), count, top, scale);
+            for (int k = 0; k < count; ++k) {
+                const double intensity =
+                    values[2 * k] * values[2 * k] + values[2 * k + 1] * values[2 * k + 1];
+                const double mapped = scale == BrightnessScale::Linear ? intensity
+                                      : scale == BrightnessScale::Root
+                                          ? std::sqrt(intensity)
+                                          : (intensity > 1 ? std::log(intensity) : 0);
+                EXPECT_EQ(levels[k], std::lround(std::clamp(mapped / top * 65535, 0.0, 65535.0)));
+            }
+        }
 }
 
 TEST(PointSpread, PerfectLensGivesStrehlOneAndTheAiryRing) {
