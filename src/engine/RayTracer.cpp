@@ -4,9 +4,17 @@
 #include "engine/SphereIntersection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <numbers>
+
+// GCC and Clang on x86-64 can compile one function for processors with FMA and pick it at run time.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VITRIMO_FMA_CLONE 1
+#else
+#define VITRIMO_FMA_CLONE 0
+#endif
 
 namespace vitrimo {
 namespace {
@@ -48,6 +56,92 @@ struct Ray {
 // The rim of an aperture passes: a ray aimed exactly at it (the marginal ray of a pupil sized on the
 // stop) must not be lost to the last bit of rounding. The margin is relative to the aperture.
 constexpr Real kRimMargin = 1e-12;
+
+// What the rays through a spherical or plane face need of the face and the trace, taken once per face.
+struct SphereStep {
+    double curvature, mu, mu2, pathIndex, sameSide, apertureLimit, obscured, pivot;
+    bool obscurationTest, allRays;
+    int extraRay; // the ideal lens's extra reference ray, or -1
+};
+
+// Rays [begin, end) through a spherical (or plane) face: double precision, written so that nothing large
+// cancels. The ray goes first to the foot of the perpendicular from the vertex, f = P + t0 D (each
+// component one fused multiply-add), then on by the small remainder delta: with |D| = 1,
+//   X^2 + y^2 + z^2 - t0^2 = |f|^2 and X + t0 L = f_x,
+// so F = c |f|^2 - 2 f_x is a sum of small terms, and the new point f + delta D is formed from small
+// numbers, where X + t L would subtract two lengths of the order of the face distance. The
+// extended-precision form (the aspheric faces' start) agrees with it to about 1e-14 mm on the sample
+// lenses, and costs three times as long.
+[[gnu::always_inline]] inline void SphereRaysBody(const SphereStep& f, RayBlock& block, int begin, int end) {
+    const double cd = f.curvature, muD = f.mu, mu2D = f.mu2, pathIndexD = f.pathIndex;
+    for (int r = begin; r < end; ++r) {
+        if (block.vignetted[r] != 0 && r != 0 && !f.allRays && r != f.extraRay) continue;
+        const double L = block.L[r], M = block.M[r], N = block.N[r];
+        const double X = block.x[r] - f.pivot, y = block.y[r], z = block.z[r];
+        const double t0 = -std::fma(X, L, std::fma(y, M, z * N));
+        const double fx = std::fma(t0, L, X), fy = std::fma(t0, M, y), fz = std::fma(t0, N, z);
+        const double F = cd * (fx * fx + fy * fy + fz * fz) - 2 * fx;
+        const double root = L * L - cd * F;
+        if (L == 0 || !(root >= 0)) {
+            block.vignetted[r] = 1; // misses the sphere: stays where it is
+            block.x[r] = X;
+            continue;
+        }
+        const double q = std::sqrt(root);
+        const double delta = F / (L < 0 ? L - q : L + q);
+        const double x1 = std::fma(delta, L, fx), y1 = std::fma(delta, M, fy), z1 = std::fma(delta, N, fz);
+        const double path = std::fma(pathIndexD, delta, std::fma(pathIndexD, t0, block.path[r]));
+        const double nx = 1 - cd * x1, ny = -cd * y1, nz = -cd * z1;
+        // Written so that a NaN radius fails the test.
+        const double radiusSquared = y1 * y1 + z1 * z1;
+        if (r != 0 && !(radiusSquared <= f.apertureLimit)) block.vignetted[r] = 1;
+        if (f.obscurationTest && !(radiusSquared >= f.obscured)) block.vignetted[r] = 1;
+        const double cosI = L * nx + M * ny + N * nz;
+        const double root2 = 1 - mu2D * (1 - cosI * cosI);
+        double L1 = L, M1 = M, N1 = N;
+        if (root2 < 0) {
+            block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
+        } else {
+            const double g = (cosI < 0 ? -f.sameSide : f.sameSide) * std::sqrt(root2) - muD * cosI;
+            L1 = muD * L + g * nx;
+            M1 = muD * M + g * ny;
+            N1 = muD * N + g * nz;
+        }
+        if (!std::isfinite(x1 + y1 + z1 + L1 + M1 + N1 + path)) block.vignetted[r] = 1;
+        block.x[r] = x1;
+        block.y[r] = y1;
+        block.z[r] = z1;
+        block.L[r] = L1;
+        block.M[r] = M1;
+        block.N[r] = N1;
+        block.path[r] = path;
+    }
+}
+
+void SphereRaysPortable(const SphereStep& f, RayBlock& block, int begin, int end) {
+    SphereRaysBody(f, block, begin, end);
+}
+
+#if VITRIMO_FMA_CLONE
+// The same loop where the processor has fused multiply-add instructions: std::fma becomes one instruction
+// instead of a library call. A fused multiply-add is exact before its one rounding whether done by the
+// instruction or by the library, and this file is compiled without contracting a * b + c into one, so
+// both loops give the same bits.
+[[gnu::target("fma")]] void SphereRaysFma(const SphereStep& f, RayBlock& block, int begin, int end) {
+    SphereRaysBody(f, block, begin, end);
+}
+#endif
+
+std::atomic<bool> fmaInstructionsAllowed{true};
+
+void SphereRays(const SphereStep& f, RayBlock& block, int begin, int end) {
+#if VITRIMO_FMA_CLONE
+    static const bool hasFma = __builtin_cpu_supports("fma");
+    if (hasFma && fmaInstructionsAllowed.load(std::memory_order_relaxed))
+        return SphereRaysFma(f, block, begin, end);
+#endif
+    SphereRaysPortable(f, block, begin, end);
+}
 
 // Rotates the rays for which `processed(r)` holds.
 template <class Processed>
@@ -266,6 +360,18 @@ void RayTracer::ShiftAndTilt(int w, const TraceSurface& s, double pivot) {
     if (s.tilt != 0) RotateBundle(w, s.azimuth, s.tilt, pivot);
 }
 
+void RayTracer::AllowFmaInstructions(bool allowed) {
+    fmaInstructionsAllowed = allowed;
+}
+
+bool RayTracer::FmaInstructionsInUse() {
+#if VITRIMO_FMA_CLONE
+    return fmaInstructionsAllowed && __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+
 void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, double pivot) {
     const Real c = s.curvature;
     const Real before = context_.indexBefore, after = context_.indexAfter;
@@ -285,69 +391,29 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
     const Real apertureLimit = s.apertureSquared * (1 + 2 * kRimMargin);
     const Real obscuredSquared = s.obscuredSquared;
 
-    // A spherical (or plane) face: double precision, written so that nothing large cancels. The ray
-    // goes first to the foot of the perpendicular from the vertex, f = P + t0 D (each component one fused
-    // multiply-add), then on by the small remainder delta: with |D| = 1,
-    //   X^2 + y^2 + z^2 - t0^2 = |f|^2 and X + t0 L = f_x,
-    // so F = c |f|^2 - 2 f_x is a sum of small terms, and the new point f + delta D is formed from small
-    // numbers, where X + t L would subtract two lengths of the order of the face distance. The
-    // extended-precision form below (the aspheric faces' start) agrees with it to about 1e-14 mm on the
-    // sample lenses, and costs three times as long.
-    const double cd = s.curvature, muD = static_cast<double>(mu), mu2D = muD * muD;
-    const double pathIndexD = static_cast<double>(pathIndex), sameSideD = static_cast<double>(sameSide);
-    const double apertureLimitD = static_cast<double>(apertureLimit), obscuredD = s.obscuredSquared;
-    const auto sphere = [&](int r) {
-        const double L = block.L[r], M = block.M[r], N = block.N[r];
-        const double X = block.x[r] - pivot, y = block.y[r], z = block.z[r];
-        const double t0 = -std::fma(X, L, std::fma(y, M, z * N));
-        const double fx = std::fma(t0, L, X), fy = std::fma(t0, M, y), fz = std::fma(t0, N, z);
-        const double F = cd * (fx * fx + fy * fy + fz * fz) - 2 * fx;
-        const double root = L * L - cd * F;
-        if (L == 0 || !(root >= 0)) {
-            block.vignetted[r] = 1; // misses the sphere: stays where it is
-            block.x[r] = X;
-            return;
-        }
-        const double q = std::sqrt(root);
-        const double delta = F / (L < 0 ? L - q : L + q);
-        const double x1 = std::fma(delta, L, fx), y1 = std::fma(delta, M, fy), z1 = std::fma(delta, N, fz);
-        const double path = std::fma(pathIndexD, delta, std::fma(pathIndexD, t0, block.path[r]));
-        const double nx = 1 - cd * x1, ny = -cd * y1, nz = -cd * z1;
-        // Written so that a NaN radius fails the test.
-        const double radiusSquared = y1 * y1 + z1 * z1;
-        if (r != 0 && !(radiusSquared <= apertureLimitD)) block.vignetted[r] = 1;
-        if (obscurationTest && !(radiusSquared >= obscuredD)) block.vignetted[r] = 1;
-        const double cosI = L * nx + M * ny + N * nz;
-        const double root2 = 1 - mu2D * (1 - cosI * cosI);
-        double L1 = L, M1 = M, N1 = N;
-        if (root2 < 0) {
-            block.vignetted[r] = 1; // total internal reflection: the direction stays the incident one
-        } else {
-            const double g = (cosI < 0 ? -sameSideD : sameSideD) * std::sqrt(root2) - muD * cosI;
-            L1 = muD * L + g * nx;
-            M1 = muD * M + g * ny;
-            N1 = muD * N + g * nz;
-        }
-        if (!std::isfinite(x1 + y1 + z1 + L1 + M1 + N1 + path)) block.vignetted[r] = 1;
-        block.x[r] = x1;
-        block.y[r] = y1;
-        block.z[r] = z1;
-        block.L[r] = L1;
-        block.M[r] = M1;
-        block.N[r] = N1;
-        block.path[r] = path;
-    };
+    SphereStep step;
+    step.curvature = s.curvature;
+    step.mu = static_cast<double>(mu);
+    step.mu2 = step.mu * step.mu;
+    step.pathIndex = static_cast<double>(pathIndex);
+    step.sameSide = static_cast<double>(sameSide);
+    step.apertureLimit = static_cast<double>(apertureLimit);
+    step.obscured = s.obscuredSquared;
+    step.pivot = pivot;
+    step.obscurationTest = obscurationTest;
+    step.allRays = allRays;
+    step.extraRay = extraRay;
     const bool spherical = !s.isAspheric && !extendedPrecision_;
 
     // Rays [begin, end): each ray's arithmetic depends on that ray alone, so how the bundle is split
     // cannot change a bit of the result.
     const auto trace = [&](int begin, int end) {
+        if (spherical) {
+            SphereRays(step, block, begin, end);
+            return;
+        }
         for (int r = begin; r < end; ++r) {
             if (block.vignetted[r] != 0 && r != 0 && !allRays && r != extraRay) continue;
-            if (spherical) {
-                sphere(r);
-                continue;
-            }
             Ray ray = Load(block, r);
             Real X = ray.x - pivot;
             Real t = 0;

@@ -187,6 +187,11 @@ public:
     // Spherical and plane faces are traced in double precision with a cancellation-free formulation;
     // on, they take the extended-precision path of the aspheric faces instead (for comparisons).
     void SetExtendedPrecision(bool on) { extendedPrecision_ = on; }
+    // Whether spherical faces may use the processor's fused multiply-add instructions where it has them
+    // (the default; the portable loop gives the same bits, more slowly), for every tracer; and whether
+    // they are in use now.
+    static void AllowFmaInstructions(bool allowed);
+    static bool FmaInstructionsInUse();
 
 private:
     // A surface as the trace needs it: sums and trigonometry done once per calculation.

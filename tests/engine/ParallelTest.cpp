@@ -184,6 +184,31 @@ TEST(SphericalTrace, DoublePrecisionAgreesWithExtendedPrecision) {
               << ", path " << worstPath << " mm\n";
 }
 
+// The spherical faces' loop compiled for fused multiply-add instructions against the portable loop (the
+// library's fma): the same bits for every ray, vignetted ones included, at three angles and wavelengths.
+TEST(SphericalTrace, FusedMultiplyAddInstructionsGiveThePortableBits) {
+    struct Restore {
+        ~Restore() { RayTracer::AllowFmaInstructions(true); }
+    } restore;
+    RayTracer::AllowFmaInstructions(true);
+    if (!RayTracer::FmaInstructionsInUse()) GTEST_SKIP() << "this processor has no FMA instructions";
+    for (const double angle : {0.0, 12.0, 20.0}) {
+        std::vector<std::vector<double>> traced;
+        for (const bool fma : {true, false}) {
+            RayTracer::AllowFmaInstructions(fma);
+            EXPECT_EQ(RayTracer::FmaInstructionsInUse(), fma);
+            DoubleGauss lens(2);
+            lens.tracer.SetTracedWavelengths({lens.lens.Wavelengths().Find("C"),
+                                              lens.lens.Wavelengths().Find("d"),
+                                              lens.lens.Wavelengths().Find("g")});
+            const SpotResult spot = ComputeSpot(lens.tracer, lens.lens, {angle, -0.1, 40}, lens.host);
+            ASSERT_TRUE(spot.valid) << spot.status;
+            traced.push_back(Flatten(*spot.rays));
+        }
+        EXPECT_TRUE(SameBits(traced[0], traced[1])) << angle << " degrees";
+    }
+}
+
 TEST(ParallelPsf, ImagesAndStrehlRatiosAreTheSameWithAnyThreadCount) {
     std::vector<PsfResult> results;
     for (const int threads : kThreadCounts) {
