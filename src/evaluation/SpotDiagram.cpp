@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace vitrimo {
@@ -94,23 +95,74 @@ std::vector<double> SpotOtfFrequencies(int intervals) {
     return frequencies;
 }
 
+namespace {
+
+// Whether the frequencies are f0 + j step (to rounding), with at least two of them.
+bool EquallySpaced(const std::vector<double>& frequencies) {
+    const std::size_t count = frequencies.size();
+    if (count < 2) return false;
+    const double first = frequencies.front(), step = (frequencies.back() - first) / (count - 1);
+    const double tolerance = 1e-12 * std::max(std::fabs(first), std::fabs(frequencies.back()));
+    if (!(std::fabs(step) > tolerance)) return false;
+    for (std::size_t j = 0; j < count; ++j)
+        if (!(std::fabs(frequencies[j] - (first + j * step)) <= tolerance)) return false;
+    return true;
+}
+
+// Equally spaced frequencies: exp(i k_j p) is computed from its sine and cosine at every kAnchor-th
+// frequency and carried to the next ones by multiplying with exp(i k_step p), an error of a few units in
+// the last place at most, for a sine and cosine per kAnchor frequencies instead of one per frequency.
+constexpr std::size_t kAnchor = 8;
+
+} // namespace
+
 Otf GeometricalOtf(const std::vector<std::array<double, 2>>& points, const std::vector<double>& frequencies) {
     Otf otf;
     otf.frequencies = frequencies;
     otf.rays = static_cast<int>(points.size());
     const long double n = std::max<long double>(static_cast<long double>(points.size()), 1);
-    for (const double nu : frequencies) {
-        long double cosY = 0, sinY = 0, cosZ = 0, sinZ = 0;
-        const double k = 2 * std::numbers::pi * nu;
-        for (const auto& p : points) {
-            const double phaseY = k * p[0], phaseZ = k * p[1];
-            cosY += std::cos(phaseY);
-            sinY += std::sin(phaseY);
-            cosZ += std::cos(phaseZ);
-            sinZ += std::sin(phaseZ);
+    const std::size_t count = frequencies.size();
+    const bool spaced = EquallySpaced(frequencies);
+    const double stepK =
+        spaced ? 2 * std::numbers::pi * (frequencies.back() - frequencies.front()) / (count - 1) : 0;
+    // Per frequency, the sums over the points: in double over blocks of kBlock points (an error of at most
+    // kBlock units in the last place of a block's sum), the blocks' sums in long double.
+    constexpr std::size_t kBlock = 32;
+    std::vector<long double> cosY(count, 0), sinY(count, 0), cosZ(count, 0), sinZ(count, 0);
+    std::vector<double> blockSums(4 * count);
+    for (std::size_t first = 0; first < points.size(); first += kBlock) {
+        std::fill(blockSums.begin(), blockSums.end(), 0.0);
+        double* const sums = blockSums.data();
+        for (std::size_t point = first; point < std::min(points.size(), first + kBlock); ++point) {
+            const auto& p = points[point];
+            const std::complex<double> stepY = spaced ? std::polar(1.0, stepK * p[0]) : 0.0;
+            const std::complex<double> stepZ = spaced ? std::polar(1.0, stepK * p[1]) : 0.0;
+            std::complex<double> y, z;
+            for (std::size_t j = 0; j < count; ++j) {
+                if (!spaced || j % kAnchor == 0) {
+                    const double k = 2 * std::numbers::pi * frequencies[j];
+                    y = {std::cos(k * p[0]), std::sin(k * p[0])};
+                    z = {std::cos(k * p[1]), std::sin(k * p[1])};
+                } else {
+                    y *= stepY;
+                    z *= stepZ;
+                }
+                sums[4 * j] += y.real();
+                sums[4 * j + 1] += y.imag();
+                sums[4 * j + 2] += z.real();
+                sums[4 * j + 3] += z.imag();
+            }
         }
-        otf.meridional.emplace_back(static_cast<double>(cosY / n), static_cast<double>(-sinY / n));
-        otf.sagittal.emplace_back(static_cast<double>(cosZ / n), static_cast<double>(-sinZ / n));
+        for (std::size_t j = 0; j < count; ++j) {
+            cosY[j] += sums[4 * j];
+            sinY[j] += sums[4 * j + 1];
+            cosZ[j] += sums[4 * j + 2];
+            sinZ[j] += sums[4 * j + 3];
+        }
+    }
+    for (std::size_t j = 0; j < count; ++j) {
+        otf.meridional.emplace_back(static_cast<double>(cosY[j] / n), static_cast<double>(-sinY[j] / n));
+        otf.sagittal.emplace_back(static_cast<double>(cosZ[j] / n), static_cast<double>(-sinZ[j] / n));
     }
     return otf;
 }

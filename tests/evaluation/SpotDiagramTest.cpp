@@ -3,8 +3,13 @@
 #include "evaluation/EvaluationSetup.h"
 #include "support/ReferenceTrace.h"
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <gtest/gtest.h>
+#include <numbers>
+#include <random>
+#include <tuple>
 
 namespace vitrimo {
 namespace {
@@ -130,6 +135,34 @@ TEST(SpotDiagram, GeometricalOtfOfSmallSpotsFollowsItsClosedForms) {
     EXPECT_EQ(none.meridional[2], std::complex<double>(0, 0));
     EXPECT_EQ(SpotOtfFrequencies().size(), 101u);
     EXPECT_EQ(SpotOtfFrequencies()[100], 200);
+}
+
+TEST(SpotDiagram, GeometricalOtfAtEquallySpacedFrequenciesMatchesTheDirectSum) {
+    // Phases up to some 500 radians, more points than a block, axes starting at 0 and elsewhere.
+    std::mt19937 generator(11);
+    std::uniform_real_distribution<double> coordinate(-0.2, 0.2);
+    std::vector<std::array<double, 2>> points(1001);
+    for (auto& p : points) p = {coordinate(generator), 0.3 * coordinate(generator)};
+    for (const auto& [first, step, count] : {std::tuple{0.0, 4.0, 101}, {5.0, 2.5, 37}, {0.0, 0.1, 2}}) {
+        std::vector<double> frequencies(count);
+        for (int j = 0; j < count; ++j) frequencies[j] = first + j * step;
+        const Otf otf = GeometricalOtf(points, frequencies);
+        double worst = 0;
+        for (int j = 0; j < count; ++j) {
+            // The definition, in long double: the mean of exp(-2 pi i nu y) over the points.
+            std::complex<long double> y = 0, z = 0;
+            const long double k = 2 * std::numbers::pi_v<long double> * frequencies[j];
+            for (const auto& p : points) {
+                y += std::polar(1.0L, -k * p[0]);
+                z += std::polar(1.0L, -k * p[1]);
+            }
+            y /= static_cast<long double>(points.size());
+            z /= static_cast<long double>(points.size());
+            worst = std::max({worst, std::abs(std::complex<double>(y) - otf.meridional[j]),
+                              std::abs(std::complex<double>(z) - otf.sagittal[j])});
+        }
+        EXPECT_LT(worst, 1e-13) << first << " + j " << step;
+    }
 }
 
 TEST(SpotDiagram, PlotWindowLimitsTheOtfToTheDrawnPoints) {
