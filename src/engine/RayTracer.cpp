@@ -497,17 +497,30 @@ void RayTracer::IntersectAndRefract(const TraceSurface& s, RayBlock& block, doub
         }
     };
 
+    // Paths are kept relative to ray 0: ray 0 goes first, and then each chunk subtracts ray 0's path from
+    // its rays' while they are in cache (the same bits as a pass over the bundle afterwards).
+    if (block.count == 0) return;
+    trace(0, 1);
+    const double reference = block.path[0];
+    const double subtracted = reference != 0 && std::isfinite(reference) ? reference : 0;
+    block.path[0] -= subtracted;
+    const auto traceRelative = [&](int begin, int end) {
+        trace(begin, end);
+        if (subtracted != 0)
+            for (int r = begin; r < end; ++r) block.path[r] -= subtracted;
+    };
+
     // A long bundle goes in chunks of kStopCheckRays rays, spread over the threads; between chunks the
     // host is asked whether to go on, so that Stop is felt at once.
     const int chunks = (block.count + kStopCheckRays - 1) / kStopCheckRays;
     if (chunks <= 1 || !host_) {
-        trace(0, block.count);
+        traceRelative(1, block.count);
         return;
     }
     StopSignal stop(*host_);
     ParallelFor(threads_, chunks, [&](int k) {
         if (k > 0 && !stop.KeepGoing()) return;
-        trace(k * kStopCheckRays, std::min(block.count, (k + 1) * kStopCheckRays));
+        traceRelative(std::max(k * kStopCheckRays, 1), std::min(block.count, (k + 1) * kStopCheckRays));
     });
     if (stop.Stopped()) context_.run = false;
 }
@@ -600,14 +613,13 @@ bool RayTracer::RefractAtSurface(int i, int w) {
 
     if (s.type == SurfaceType::IdealLens) {
         if (!IdealLens(i, block)) return false;
+        // Paths are kept relative to ray 0 (IntersectAndRefract does this itself, chunk by chunk).
+        const double reference = block.count > 0 ? block.path[0] : 0;
+        if (reference != 0 && std::isfinite(reference))
+            for (int r = 0; r < block.count; ++r) block.path[r] -= reference;
     } else {
         IntersectAndRefract(s, block, pivot);
     }
-
-    // Paths are kept relative to ray 0.
-    const double reference = block.path[0];
-    if (reference != 0 && std::isfinite(reference))
-        for (int r = 0; r < block.count; ++r) block.path[r] -= reference;
     context_.mirrorFollowed = context_.indexBefore * context_.indexAfter < 0;
     return true;
 }
