@@ -325,24 +325,42 @@ MtfResult ComputeMtfAngleSweep(RayTracer& tracer, const Lens& lens, const MtfSet
     const ContextKeeper keeper(tracer);
     Job job{tracer, lens, result.settings, host, result};
     host.ReportProgress(0);
-    for (std::size_t k = 0; k < angles.size(); ++k) {
-        const TracedField field = TraceField(job, angles[k], settings.defocus);
-        if (!field.ok) {
-            result.status = field.status.empty() ? kStoppedText : field.status;
-            result.points.clear();
-            return result;
+    // The angles go in batches of one per thread: traced one after the other (each trace spread over
+    // the threads), then evaluated in parallel, each into its own slot, so that only a batch's rays are
+    // held at a time and the result does not depend on the thread count.
+    const int count = static_cast<int>(angles.size());
+    const int batch = std::max(tracer.Threads(), 1);
+    const auto stopped = [&](const std::string& status) {
+        result.status = status.empty() ? kStoppedText : status;
+        result.points.clear();
+        return result;
+    };
+    for (int first = 0; first < count; first += batch) {
+        const int size = std::min(batch, count - first);
+        std::vector<TracedField> fields;
+        for (int k = first; k < first + size; ++k) {
+            fields.push_back(TraceField(job, angles[k], settings.defocus));
+            if (!fields.back().ok) return stopped(fields.back().status);
         }
-        MtfPoint point;
-        bool undersampled = false;
-        const bool evaluated = EvaluateField(job, field, angles[k], settings.defocus, point, undersampled);
-        if (undersampled) result.undersampled = true;
-        if (!evaluated) {
-            result.status = kStoppedText;
-            result.points.clear();
-            return result;
+        std::vector<MtfPoint> points(size);
+        std::vector<char> evaluated(size, 0), undersampled(size, 0);
+        StopSignal stop(host);
+        ParallelFor(tracer.Threads(), size, [&](int i) {
+            if (!stop.KeepGoing()) return;
+            TaskHost taskHost(stop);
+            Job taskJob{tracer, lens, result.settings, taskHost, result};
+            bool coarse = false;
+            evaluated[i] =
+                EvaluateField(taskJob, fields[i], angles[first + i], settings.defocus, points[i], coarse) &&
+                stop.KeepGoing();
+            undersampled[i] = coarse ? 1 : 0;
+        });
+        for (int i = 0; i < size; ++i) {
+            if (!evaluated[i]) return stopped({});
+            if (undersampled[i]) result.undersampled = true;
+            result.points.push_back(std::move(points[i]));
         }
-        result.points.push_back(std::move(point));
-        host.ReportProgress(static_cast<int>(100 * (k + 1) / angles.size()));
+        host.ReportProgress(100 * (first + size) / count);
     }
     Finish(result);
     return result;

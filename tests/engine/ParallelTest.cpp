@@ -238,30 +238,36 @@ TEST(ParallelPsf, ImagesAndStrehlRatiosAreTheSameWithAnyThreadCount) {
     }
 }
 
-TEST(ParallelMtf, FocusSweepIsTheSameWithAnyThreadCount) {
-    for (const OtfSource source : {OtfSource::Geometric, OtfSource::Diffraction}) {
-        std::vector<MtfResult> results;
-        for (const int threads : kThreadCounts) {
-            DoubleGauss lens(threads);
-            MtfSettings settings;
-            settings.source = source;
-            settings.fieldAngle = 7;
-            settings.spotSteps = 20;
-            settings.fftSize = 128;
-            settings.pupilDivision = 32;
-            settings.planning = Fft::Planning::Estimate;
-            results.push_back(
-                ComputeMtfFocusSweep(lens.tracer, lens.lens, settings, {-0.5, 0.05, 9}, lens.host));
-            ASSERT_EQ(results.back().points.size(), 9u) << results.back().status;
+TEST(ParallelMtf, FocusAndAngleSweepsAreTheSameWithAnyThreadCount) {
+    for (const OtfSource source : {OtfSource::Geometric, OtfSource::Diffraction})
+        for (const bool angles : {false, true}) {
+            std::vector<MtfResult> results;
+            for (const int threads : kThreadCounts) {
+                DoubleGauss lens(threads);
+                MtfSettings settings;
+                settings.source = source;
+                settings.fieldAngle = 7;
+                settings.spotSteps = 20;
+                settings.fftSize = 128;
+                settings.pupilDivision = 32;
+                settings.planning = Fft::Planning::Estimate;
+                // Nine angles: batches of 1, 2 and 7 angles, the last one short.
+                results.push_back(angles ? ComputeMtfAngleSweep(lens.tracer, lens.lens, settings,
+                                                                {0, 2, 4, 6, 8, 10, 12, 14, 16}, lens.host)
+                                         : ComputeMtfFocusSweep(lens.tracer, lens.lens, settings,
+                                                                {-0.5, 0.05, 9}, lens.host));
+                ASSERT_EQ(results.back().points.size(), 9u) << results.back().status;
+            }
+            for (std::size_t k = 1; k < results.size(); ++k)
+                for (std::size_t p = 0; p < results[0].points.size(); ++p)
+                    for (int d = 0; d < kMtfDirections; ++d) {
+                        EXPECT_TRUE(
+                            SameBits(results[0].points[p].modulus[d], results[k].points[p].modulus[d]))
+                            << "point " << p << ", " << kThreadCounts[k] << " threads";
+                        EXPECT_EQ(results[0].points[p].defocus, results[k].points[p].defocus);
+                        EXPECT_EQ(results[0].points[p].fieldAngle, results[k].points[p].fieldAngle);
+                    }
         }
-        for (std::size_t k = 1; k < results.size(); ++k)
-            for (std::size_t p = 0; p < results[0].points.size(); ++p)
-                for (int d = 0; d < kMtfDirections; ++d) {
-                    EXPECT_TRUE(SameBits(results[0].points[p].modulus[d], results[k].points[p].modulus[d]))
-                        << "point " << p << ", " << kThreadCounts[k] << " threads";
-                    EXPECT_EQ(results[0].points[p].defocus, results[k].points[p].defocus);
-                }
-    }
 }
 
 // The transform of an array whose middle rows are skipped equals a direct DFT of the array with those
