@@ -450,14 +450,7 @@ CrossSectionResult ComputeCrossSection(const Lens& lens, RayTracer& tracer,
             // height it is aimed at in the entrance pupil (limited distance).
             const auto aimed = tracer.AimChiefRay(host);
             const double chief = aimed ? *aimed : (infinite ? tracer.ChiefHeight(theta) : 0);
-            const auto start = [&](double height) {
-                if (!infinite) return tracer.StartRay(height, 0, theta);
-                RayRecord ray;
-                ray.y = height;
-                ray.L = std::cos(theta * kDegree);
-                ray.M = std::sin(theta * kDegree);
-                return ray;
-            };
+            const auto start = [&](double height) { return tracer.FanStartRay(height, theta); };
             for (int r = 0; r <= fan; ++r)
                 tracer.SetStart(r, start(chief + (r == 0 ? 0 : FanOffset(r, fan, pupil))));
             if (extra) tracer.SetStart(count - 1, start(chief + 1.1e-6));

@@ -283,6 +283,16 @@ double RayTracer::ChiefHeight(double fieldAngleDegrees) const {
     return -context_.entrancePupilDistance * std::sin(theta) / std::cos(theta);
 }
 
+RayRecord RayTracer::FanStartRay(double height, double fieldAngleDegrees) const {
+    if (context_.firstSurface != 1) return StartRay(height, 0, fieldAngleDegrees);
+    const double theta = fieldAngleDegrees * kDegree;
+    RayRecord ray;
+    ray.y = height;
+    ray.L = std::cos(theta);
+    ray.M = std::sin(theta);
+    return ray;
+}
+
 RayRecord RayTracer::StartRay(double yp, double zp, double fieldAngleDegrees) const {
     const double theta = fieldAngleDegrees * kDegree;
     const double yc = ChiefHeight(fieldAngleDegrees);
@@ -745,20 +755,11 @@ std::optional<double> RayTracer::Aim(Host& host, int target, double height, doub
     context_.slot = 0;
     context_.allRayMode = true;
     context_.mode = TraceMode::CrossSection;
-    const double theta = context_.fieldAngle * kDegree;
 
     bool stopped = false;
     const auto heightAt = [&](double h) {
         if (!host.KeepGoing()) stopped = true;
-        RayRecord ray;
-        if (context_.firstSurface == 1) {
-            ray.y = h;
-            ray.L = std::cos(theta);
-            ray.M = std::sin(theta);
-        } else {
-            ray = StartRay(h, 0);
-        }
-        bundle_.SetRecord(0, 0, 0, ray);
+        bundle_.SetRecord(0, 0, 0, FanStartRay(h, context_.fieldAngle));
         bundle_.SetVignetted(0, 0, 0, false);
         context_.mirrorFollowed = false;
         context_.indexAfter = indices_[static_cast<std::size_t>(context_.firstSurface - 1) * listCount_ + j];

@@ -127,6 +127,10 @@ public:
     RayRecord StartRay(double yp, double zp, double fieldAngleDegrees) const;
     // Where the chief ray of a field angle (degrees) crosses the start plane.
     double ChiefHeight(double fieldAngleDegrees) const;
+    // A ray of the meridional fan of a field angle (degrees) at `height` mm in the start plane: for an
+    // object at infinity parallel at the field angle from that height, otherwise from the object point
+    // through that height of the entrance pupil plane (StartRay(height, 0)).
+    RayRecord FanStartRay(double height, double fieldAngleDegrees) const;
     // Puts the same ray into every traced wavelength of the current slot.
     void SetStart(int r, const RayRecord& ray, double path = 0);
     // Sizes the bundle and starts ray 0 through the pupil centre, ray k + 1 through pupil point k (y, z in

@@ -174,14 +174,7 @@ std::optional<double> RealChiefHeight(RayTracer& tracer, double angle, Host& hos
     tracer.AllocateBundle(extra ? 2 : 1, 1);
     const auto aimed = tracer.AimChiefRay(host);
     const double chief = aimed ? *aimed : (infinite ? tracer.ChiefHeight(angle) : 0);
-    const auto start = [&](double height) {
-        if (!infinite) return tracer.StartRay(height, 0, angle);
-        RayRecord ray;
-        ray.y = height;
-        ray.L = std::cos(angle * kDegree);
-        ray.M = std::sin(angle * kDegree);
-        return ray;
-    };
+    const auto start = [&](double height) { return tracer.FanStartRay(height, angle); };
     tracer.SetStart(0, start(chief));
     if (extra) tracer.SetStart(1, start(chief + 1.1e-6));
     context.defocus = tracer.ParaxialImageDistance() - tracer.LastDistance();
