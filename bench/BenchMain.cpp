@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <fftw3.h>
 #include <functional>
@@ -45,19 +44,7 @@ double Best(int repeats, const std::function<void()>& work) {
     return best;
 }
 
-struct Sample {
-    vitrimo::Lens lens;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::RayTracer tracer;
-    SilentHost host;
-
-    explicit Sample(const char* file) {
-        vitrimo::bench::LoadSample(lens, file);
-        vitrimo::EnsureArraysCurrent(lens, paraxial, host);
-        tracer.Bind(lens, paraxial);
-        tracer.EntrancePupilDiameter(host);
-    }
-};
+using Sample = vitrimo::bench::TracedSample;
 
 // Ray-surface intersections per second through the double Gauss: 1e6 rays spread over the pupil.
 double TraceRate(int threads) {
@@ -65,18 +52,9 @@ double TraceRate(int threads) {
     s.tracer.SetThreads(threads);
     s.tracer.SetTracedWavelengths({s.lens.Wavelengths().Reference()});
     const int rays = 1000000;
-    s.tracer.Context().fieldAngle = 0;
-    s.tracer.Context().mode = vitrimo::TraceMode::Spot;
-    const double radius = 0.98 * s.tracer.Context().entrancePupilDiameter / 2;
-    std::vector<vitrimo::RayRecord> starts(rays);
-    for (int r = 0; r < rays; ++r) {
-        const double rho = radius * std::sqrt((r + 0.5) / rays), phi = 2.399963229728653 * r;
-        starts[r] = s.tracer.StartRay(r == 0 ? 0 : rho * std::cos(phi), r == 0 ? 0 : rho * std::sin(phi));
-    }
     double best = 1e300;
     for (int k = 0; k < 5; ++k) {
-        s.tracer.AllocateBundle(rays);
-        for (int r = 0; r < rays; ++r) s.tracer.SetStart(r, starts[r]);
+        s.StartSunflower(rays);
         best = std::min(best, Best(1, [&] { s.tracer.TraceAll(s.host); }));
     }
     return static_cast<double>(rays) * s.tracer.SurfaceCount() / best;

@@ -20,18 +20,8 @@ namespace {
 
 using vitrimo::bench::SilentHost;
 
-struct Setup {
-    vitrimo::Lens lens;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::RayTracer tracer;
-    SilentHost host;
-
-    Setup() {
-        vitrimo::bench::LoadSample(lens, "double-gauss.ldt");
-        vitrimo::EnsureArraysCurrent(lens, paraxial, host);
-        tracer.Bind(lens, paraxial);
-        tracer.EntrancePupilDiameter(host);
-    }
+struct Setup : vitrimo::bench::TracedSample {
+    Setup() : TracedSample("double-gauss.ldt") {}
 };
 
 vitrimo::PsfSettings PsfSettingsFor(int m) {

@@ -12,20 +12,8 @@
 
 namespace {
 
-using vitrimo::bench::SilentHost;
-
-struct Setup {
-    vitrimo::Lens lens;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::RayTracer tracer;
-    SilentHost host;
-
-    explicit Setup(const char* file = "cooke-triplet.ldt") {
-        vitrimo::bench::LoadSample(lens, file);
-        vitrimo::EnsureArraysCurrent(lens, paraxial, host);
-        tracer.Bind(lens, paraxial);
-        tracer.EntrancePupilDiameter(host);
-    }
+struct Setup : vitrimo::bench::TracedSample {
+    explicit Setup(const char* file = "cooke-triplet.ldt") : TracedSample(file) {}
 };
 
 vitrimo::MtfSettings SettingsFor(int source, int fftSize) {

@@ -7,39 +7,12 @@
 #include "engine/RayTracer.h"
 
 #include <benchmark/benchmark.h>
-#include <cmath>
 
 namespace {
 
-using vitrimo::bench::SilentHost;
-
-struct Setup {
-    vitrimo::Lens lens;
-    vitrimo::ParaxialTrace paraxial;
-    vitrimo::RayTracer tracer;
-    SilentHost host;
-
-    explicit Setup(const char* file) {
-        vitrimo::bench::LoadSample(lens, file);
-        vitrimo::EnsureArraysCurrent(lens, paraxial, host);
-        tracer.Bind(lens, paraxial);
-        tracer.EntrancePupilDiameter(host);
+struct Setup : vitrimo::bench::TracedSample {
+    explicit Setup(const char* file) : TracedSample(file) {
         tracer.SetTracedWavelengths({lens.Wavelengths().Reference()});
-    }
-
-    // Rays spread evenly over the entrance pupil (a sunflower pattern), on axis, so that nearly all of them
-    // pass every surface and each one costs a full trace.
-    void Start(int rays) {
-        tracer.AllocateBundle(rays);
-        tracer.Context().fieldAngle = 0;
-        tracer.Context().mode = vitrimo::TraceMode::Spot;
-        const double radius = 0.98 * tracer.Context().entrancePupilDiameter / 2;
-        const double golden = 2.399963229728653;
-        for (int r = 0; r < rays; ++r) {
-            const double rho = radius * std::sqrt((r + 0.5) / rays), phi = golden * r;
-            tracer.SetStart(
-                r, tracer.StartRay(r == 0 ? 0 : rho * std::cos(phi), r == 0 ? 0 : rho * std::sin(phi)));
-        }
     }
 
     int Passed() const {
@@ -58,7 +31,7 @@ void TraceLens(benchmark::State& state, const char* file) {
     state.counters["threads"] = threads;
     for (auto _ : state) {
         state.PauseTiming();
-        setup.Start(rays);
+        setup.StartSunflower(rays);
         state.ResumeTiming();
         setup.tracer.TraceAll(setup.host);
         benchmark::DoNotOptimize(setup.tracer.Bundle().Record(rays - 1, 0, 0).y);
