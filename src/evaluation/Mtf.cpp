@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -313,6 +314,38 @@ void WeighPoint(MtfPoint& point, const std::vector<double>& axis, bool strehl) {
     }
 }
 
+namespace {
+
+// Points i = 0 ... count - 1 of a sweep evaluated in parallel (field(i) at angle(i) and defocus(i)), each
+// into its own slot, then appended to the result in order: the same bits whatever the thread count.
+// With progressTotal > 0 each point reports itself done out of that many. False when the host stopped
+// the calculation.
+bool EvaluateInParallel(Job& job, int count, const std::function<const TracedField&(int)>& field,
+                        const std::function<double(int)>& angle, const std::function<double(int)>& defocus,
+                        int progressTotal) {
+    std::vector<MtfPoint> points(count);
+    std::vector<char> evaluated(count, 0), undersampled(count, 0);
+    StopSignal stop(job.host);
+    ParallelFor(job.tracer.Threads(), count, [&](int i) {
+        if (!stop.KeepGoing()) return;
+        TaskHost taskHost(stop);
+        Job taskJob{job.tracer, job.lens, job.settings, taskHost, job.result};
+        bool coarse = false;
+        evaluated[i] =
+            EvaluateField(taskJob, field(i), angle(i), defocus(i), points[i], coarse) && stop.KeepGoing();
+        undersampled[i] = coarse ? 1 : 0;
+        if (progressTotal > 0) stop.PieceDone(progressTotal);
+    });
+    for (int i = 0; i < count; ++i) {
+        if (!evaluated[i]) return false;
+        if (undersampled[i]) job.result.undersampled = true;
+        job.result.points.push_back(std::move(points[i]));
+    }
+    return true;
+}
+
+} // namespace
+
 MtfResult ComputeMtfAngleSweep(RayTracer& tracer, const Lens& lens, const MtfSettings& settings,
                                const std::vector<double>& angles, Host& host) {
     MtfResult result = Begin(lens, settings, MtfSweepKind::Angle);
@@ -342,24 +375,10 @@ MtfResult ComputeMtfAngleSweep(RayTracer& tracer, const Lens& lens, const MtfSet
             fields.push_back(TraceField(job, angles[k], settings.defocus));
             if (!fields.back().ok) return stopped(fields.back().status);
         }
-        std::vector<MtfPoint> points(size);
-        std::vector<char> evaluated(size, 0), undersampled(size, 0);
-        StopSignal stop(host);
-        ParallelFor(tracer.Threads(), size, [&](int i) {
-            if (!stop.KeepGoing()) return;
-            TaskHost taskHost(stop);
-            Job taskJob{tracer, lens, result.settings, taskHost, result};
-            bool coarse = false;
-            evaluated[i] =
-                EvaluateField(taskJob, fields[i], angles[first + i], settings.defocus, points[i], coarse) &&
-                stop.KeepGoing();
-            undersampled[i] = coarse ? 1 : 0;
-        });
-        for (int i = 0; i < size; ++i) {
-            if (!evaluated[i]) return stopped({});
-            if (undersampled[i]) result.undersampled = true;
-            result.points.push_back(std::move(points[i]));
-        }
+        if (!EvaluateInParallel(
+                job, size, [&](int i) -> const TracedField& { return fields[i]; },
+                [&](int i) { return angles[first + i]; }, [&](int) { return settings.defocus; }, 0))
+            return stopped({});
         host.ReportProgress(100 * (first + size) / count);
     }
     Finish(result);
@@ -386,29 +405,14 @@ MtfResult FocusPoints(RayTracer& tracer, const Lens& lens, const MtfSettings& se
         result.status = field.status.empty() ? kStoppedText : field.status;
         return result;
     }
-    // The focus positions in parallel, each into its own slot; they share the traced rays and nothing else.
-    std::vector<MtfPoint> points(focus.count);
-    std::vector<char> evaluated(focus.count, 0), undersampled(focus.count, 0);
-    StopSignal stop(host);
-    ParallelFor(tracer.Threads(), focus.count, [&](int i) {
-        if (!stop.KeepGoing()) return;
-        TaskHost taskHost(stop);
-        Job taskJob{tracer, lens, result.settings, taskHost, result};
-        bool coarse = false;
-        const double defocus = focus.start + i * focus.interval;
-        evaluated[i] = EvaluateField(taskJob, field, settings.fieldAngle, defocus, points[i], coarse) &&
-                       stop.KeepGoing();
-        undersampled[i] = coarse ? 1 : 0;
-        stop.PieceDone(focus.count);
-    });
-    for (int i = 0; i < focus.count; ++i) {
-        if (!evaluated[i]) {
-            result.status = kStoppedText;
-            result.points.clear();
-            return result;
-        }
-        if (undersampled[i]) result.undersampled = true;
-        result.points.push_back(std::move(points[i]));
+    // The focus positions in parallel; they share the traced rays and nothing else.
+    if (!EvaluateInParallel(
+            job, focus.count, [&](int) -> const TracedField& { return field; },
+            [&](int) { return settings.fieldAngle; }, [&](int i) { return focus.start + i * focus.interval; },
+            focus.count)) {
+        result.status = kStoppedText;
+        result.points.clear();
+        return result;
     }
     Finish(result);
     return result;
